@@ -1,0 +1,53 @@
+// What the machine core needs from the program around it: the front-end settings it reads and
+// writes, and the host services it calls on rare host events (never per instruction).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace homemicro {
+
+// One instance, owned by the front end; the core keeps a reference and reads it directly.
+struct FrontEndSettings {
+  int32_t StartAddress = 100000;  // decimal digits are the octal digits (see Oct)
+  std::string RomFileName = "homemicro.rom";
+  std::string StartDirectory;     // where the ROM is read; empty means the current directory
+  bool RomWriteControl = true;    // writes into 0100000..0177577 take the bus-error trap
+  bool SoundOn = true;
+  uint16_t SpeakerPortValue = 0;  // bit 1 follows bit 6 of each word written to 0177716
+  bool KeyHeld = false;           // 0177716 bit 6 reads 0 while set
+  bool KeyPending = false;        // cleared by the tape call after its open dialog
+};
+
+enum class MessageIcon { Error, Information };
+
+// The open dialog of the tape call's load with an empty name.
+struct OpenFileRequest {
+  std::string_view Title;
+  std::string_view Filter;            // "Caption|patterns|Caption|patterns..."
+  std::string_view DefaultExtension;  // without the dot
+  std::string InitialDirectory;       // the host's current directory
+};
+
+class HostServices {
+ public:
+  virtual ~HostServices() = default;
+  // Message box with the caption "Emul".
+  virtual void ShowMessage(std::string_view text, MessageIcon icon) = 0;
+  // Question box with the caption "Emul", warning icon, buttons Yes and No; true for Yes.
+  virtual bool AskYesNo(std::string_view text) = 0;
+  // The run timer that drives the run loop.
+  virtual void StopRunTimer() = 0;
+  virtual void StartRunTimer() = 0;
+  // Called with SpeakerPortValue after each word write to 0177716 while SoundOn is set.
+  virtual void SpeakerOutput(uint16_t portValue) = 0;
+  // The open dialog; the chosen file's full name, or nothing when cancelled.
+  virtual std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) = 0;
+  // A fatal condition (the ROM image cannot be read): the program must end once control
+  // returns to the front end. The core stops touching the machine after calling it.
+  virtual void EndProgram() = 0;
+};
+
+}  // namespace homemicro

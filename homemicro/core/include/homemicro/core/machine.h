@@ -1,0 +1,115 @@
+// The machine core: one BK-0010.01 (K1801VM1 processor, 64 KB bus, keyboard, timer) and the
+// operations through which the run loop, the tracer and the tools reach it.
+#pragma once
+
+#include <cstdint>
+
+#include "homemicro/core/host_services.h"
+#include "homemicro/core/machine_state.h"
+
+namespace homemicro {
+
+struct InstructionSet;  // the instruction handlers (instructions.cpp)
+
+class Machine {
+ public:
+  // Both references must outlive the machine. State starts all zero, as at program start.
+  Machine(FrontEndSettings& settings, HostServices& host);
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
+  MachineState& State() { return state_; }
+  const MachineState& State() const { return state_; }
+  FrontEndSettings& Settings() { return settings_; }
+  HostServices& Host() { return host_; }
+
+  // Access operations on an ExtendedAddress (0 .. 0200017). Word operations round an odd
+  // address down; the ROM write check is made on the address before rounding.
+  uint16_t ReadWord(ExtendedAddress address);
+  uint8_t ReadByte(ExtendedAddress address);
+  void WriteWord(ExtendedAddress address, uint16_t value);
+  void WriteByte(ExtendedAddress address, uint8_t value);
+  // Stores into Memory without the ROM check and without register-page decoding.
+  void PokeWord(ExtendedAddress address, uint16_t value);
+  // What ReadWord / ReadByte would return, without their side effects (for dumps and displays).
+  uint16_t PeekWord(ExtendedAddress address) const;
+  uint8_t PeekByte(ExtendedAddress address) const;
+
+  uint16_t PackPsw() const;
+  void UnpackPsw(uint16_t word);
+
+  // Pushes status word and PC. Answers false when a push write hit the protected ROM area: the
+  // push is then given up (SP unchanged) instead of trapping again without end.
+  bool PushTrapFrame();
+  // PC := word at vector after the frame push; a failed push turns the trap into a bus error.
+  void Trap(uint16_t vector);
+  void BusError();
+  void ReturnFromTrap();
+  void KeyboardReset();
+
+  // One instruction: fetch, decode, execute (the tape call EMT 36 included).
+  void ExecuteInstruction();
+  // One machine step: the instruction, then the trace trap rule.
+  void Step();
+  // The timer's share of one instruction (the run loop calls it after every Step).
+  void TimerTick();
+  // A key code 0..0177 arrives at the keyboard.
+  void KeyboardInput(uint16_t code);
+  // Fills RAM, loads the ROM image, resets keyboard, timer, scroll register, registers, flags.
+  void HardReset();
+  // Part of HardReset: RAM fill and the ROM image from StartDirectory + "/" + RomFileName.
+  void LoadRom();
+
+ private:
+  friend struct InstructionSet;
+
+  static bool IsRomArea(ExtendedAddress a) { return a >= kRomStart && a < kRegisterPageStart; }
+  uint16_t MemoryWord(uint32_t even) const {
+    return static_cast<uint16_t>(state_.Memory[even] | (state_.Memory[even + 1] << 8));
+  }
+  void StoreMemoryWord(uint32_t even, uint16_t value) {
+    state_.Memory[even] = static_cast<uint8_t>(value);
+    state_.Memory[even + 1] = static_cast<uint8_t>(value >> 8);
+  }
+  uint16_t ReadWordSlow(ExtendedAddress address);
+  uint8_t ReadByteSlow(ExtendedAddress address);
+  void WriteWordSlow(ExtendedAddress address, uint16_t value);
+  void WriteByteSlow(ExtendedAddress address, uint8_t value);
+  void WriteSystemRegister(uint16_t value);
+  uint16_t SystemRegisterValue() const;
+  void ServeTapeCall();
+
+  MachineState state_;
+  FrontEndSettings& settings_;
+  HostServices& host_;
+};
+
+// --- hot paths, inline: plain RAM first, everything else out of line ---
+
+inline uint16_t Machine::ReadWord(ExtendedAddress address) {
+  if (address < kRegisterPageStart) return MemoryWord(address & ~1u);
+  return ReadWordSlow(address);
+}
+
+inline uint8_t Machine::ReadByte(ExtendedAddress address) {
+  if (address < kRegisterPageStart) return state_.Memory[address];
+  return ReadByteSlow(address);
+}
+
+inline void Machine::WriteWord(ExtendedAddress address, uint16_t value) {
+  if (address < kRomStart) {
+    StoreMemoryWord(address & ~1u, value);
+    return;
+  }
+  WriteWordSlow(address, value);
+}
+
+inline void Machine::WriteByte(ExtendedAddress address, uint8_t value) {
+  if (address < kRomStart) {
+    state_.Memory[address] = value;
+    return;
+  }
+  WriteByteSlow(address, value);
+}
+
+}  // namespace homemicro

@@ -1,0 +1,72 @@
+// Trap entry and return, the trace trap, the keyboard device and the timer.
+#include "homemicro/core/machine.h"
+
+namespace homemicro {
+
+bool Machine::PushTrapFrame() {
+  // A frame write refused by the ROM write trap would trap again and push again without end;
+  // the push is given up instead and the caller turns the trap into a plain bus error.
+  const auto refused = [this](uint16_t a) { return settings_.RomWriteControl && IsRomArea(a); };
+  const uint16_t psw = PackPsw();
+  const auto statusSlot = static_cast<uint16_t>(state_.R[kSP] - 2);
+  if (refused(statusSlot)) return false;
+  WriteWord(statusSlot, psw);
+  const auto pcSlot = static_cast<uint16_t>(state_.R[kSP] - 4);
+  if (refused(pcSlot)) return false;
+  WriteWord(pcSlot, state_.R[kPC]);
+  state_.R[kSP] = pcSlot;
+  return true;
+}
+
+void Machine::Trap(uint16_t vector) {
+  if (!PushTrapFrame()) {
+    vector = kBusErrorVector;
+    state_.BusErrorRaised = 1;
+  }
+  state_.R[kPC] = ReadWord(vector);
+}
+
+void Machine::BusError() {
+  Trap(kBusErrorVector);
+  state_.BusErrorRaised = 1;
+}
+
+void Machine::ReturnFromTrap() {
+  auto& R = state_.R;
+  R[kPC] = ReadWord(R[kSP]);
+  UnpackPsw(ReadWord(static_cast<uint16_t>(R[kSP] + 2)));
+  R[kSP] = static_cast<uint16_t>(R[kSP] + 4);
+}
+
+void Machine::KeyboardReset() {
+  state_.KeyIntMask = 0100;
+  state_.KeyStatus = 0100;
+  state_.KeyData = 0;
+}
+
+void Machine::Step() {
+  ExecuteInstruction();
+  if (state_.TraceTrapPending) Trap(kBreakpointVector);
+  state_.TraceTrapPending = state_.TraceArmed;
+  state_.TraceArmed = 0;
+}
+
+void Machine::TimerTick() {
+  state_.TimerPrescaleCount = static_cast<uint16_t>(state_.TimerPrescaleCount + 1);
+  const unsigned period = 10u * (state_.TimerDiv4 ? 4u : 1u) * (state_.TimerDiv16 ? 16u : 1u);
+  // An equality test: shortening the period below the count lets the count run round 0177777.
+  if (state_.TimerPrescaleCount != period) return;
+  state_.TimerPrescaleCount = 0;
+  if (state_.TimerCountdown == 0) state_.TimerCountdown = MemoryWord(kTimerReloadRegister);
+  state_.TimerCountdown = static_cast<uint16_t>(state_.TimerCountdown - 1);
+  state_.TimerCounter = state_.TimerCountdown;
+}
+
+void Machine::KeyboardInput(uint16_t code) {
+  state_.KeyStatus = static_cast<uint16_t>((state_.KeyIntMask & 0100) | 0200);
+  state_.KeyData = code & 0177;
+  // With the disable bit set nothing is raised and nothing is remembered.
+  if ((state_.KeyIntMask & 0100) == 0) Trap(kKeyboardVector);
+}
+
+}  // namespace homemicro
