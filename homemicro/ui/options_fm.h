@@ -1,0 +1,45 @@
+// TfmOptions: the settings dialog. Every change takes effect while it is typed; there is no
+// cancel. Closing after the ROM name was edited sets PC to the start address.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "caption_dialog.h"
+
+class QLineEdit;
+class QSpinBox;
+
+class TfmOptions : public CaptionDialog {
+  Q_OBJECT
+ public:
+  struct Settings {
+    int32_t& EmulationSpeed;
+    int32_t& RepaintCount;
+    std::string& RomFileName;
+    int32_t& StartAddress;
+  };
+
+  // softReset runs when the dialog closes after the ROM name was edited. The controls are
+  // filled from `settings` here, once.
+  TfmOptions(Settings settings, std::function<void()> softReset, QWidget* parent = nullptr);
+
+  bool RomNameChanged = false;
+
+  QSpinBox* seSpeed = nullptr;
+  QSpinBox* seRepaint = nullptr;
+  QLineEdit* edROMName = nullptr;
+  QLineEdit* edAddr = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void done(int result) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void edAddrChange(const QString& text);
+
+  Settings settings_;
+  std::function<void()> softReset_;
+};
