@@ -1,0 +1,130 @@
+// Everything the main window does that is not drawing: start-up and close, the run timer's
+// tick, the tool bar and hot-key commands, the key latch, palettes and RAM images. The window
+// (or a headless runner) supplies the host services and acts on what these calls return.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "homemicro/core/host_services.h"
+#include "homemicro/core/machine.h"
+#include "homemicro/frontend/config_file.h"
+#include "homemicro/frontend/display.h"
+#include "homemicro/frontend/frontend_state.h"
+#include "homemicro/frontend/run_loop.h"
+#include "homemicro/frontend/speaker_synth.h"
+
+namespace homemicro {
+
+inline constexpr std::string_view kNoSoundHint = "В NT звук через PC-speaker недоступен";
+
+struct StartUpResult {
+  bool Ok = true;
+  // Shown (caption "Emul", error icon) before the program ends; empty when the core has
+  // already shown its own message.
+  std::string FatalMessage;
+};
+
+// What a key press asks of the window after the session has done its part.
+enum class KeyCommand {
+  None,                 // a machine key (recorded or ignored)
+  ShowAbout,            // F1: modal About box
+  ShowDirectoryChooser, // F7: modal directory chooser
+  ShowSettings,         // F10: modal settings dialog
+  SoundToggled,         // F4: buttons to refresh
+  RomControlToggled,    // F6
+  Stopped,              // F11 while running: show the tracer at LastPc()
+  Played,               // F11 while stopped: hide the tracer
+  SoftReset,            // F12
+  HardReset,            // Ctrl+F12 (the screen is already updated)
+  ScreenModeToggled,    // ScrollLock (the screen is updated when running)
+};
+
+class EmulatorSession final : private HostServices {
+ public:
+  // `window` must outlive the session; its StopRunTimer/StartRunTimer follow the run state.
+  EmulatorSession(HostServices& window, int sampleRate);
+
+  // Start-up steps 1 to 10: configuration from `startDirectory`, the defaults otherwise, the
+  // speaker probe (`audioAvailable`), the machine's first hard reset, the run state.
+  StartUpResult StartUp(const std::filesystem::path& startDirectory, bool audioAvailable);
+
+  // Writes the configuration to StartDirectory; `romNameInSettings` is the settings dialog's
+  // ROM name field when there is one (cut to 16 characters). Failures are ignored.
+  void Close(std::optional<std::string_view> romNameInSettings = std::nullopt);
+
+  // The run timer's event.
+  TickOutcome Tick();
+
+  // Tool bar commands.
+  void Play();
+  void Stop();
+  void SoftReset();
+  void HardReset();
+  void ToggleSound();            // no effect while no audio output exists
+  void ToggleRomWriteControl();
+  void SetOneBitMode(bool oneBit);  // sbBpp1 / sbBpp2: the picture changes at the next slice
+  void ToggleOneBitMode();       // ScrollLock: redraws at once while running
+  // Around every modal window opened from the main window; the timer is enabled afterwards
+  // whatever its state before.
+  void BeginModal();
+  void EndModal();
+
+  KeyCommand KeyDown(uint16_t virtualKey, uint8_t shiftState);
+  void KeyUp() { EndKeyPress(settings_); }
+
+  // Colours: the default palette, one entry from a colour table cell (0..15).
+  void DefaultColors();
+  void SetPaletteEntry(int entry, int cell);
+  // Palette files: the error message, or an empty string on success.
+  std::string LoadPalette(const std::filesystem::path& path);
+  std::string SavePalette(const std::filesystem::path& path) const;
+  // RAM images (addresses 0..077777): the error text, or an empty string on success. A load
+  // that succeeds redraws the screen; one that fails leaves memory as it was.
+  std::string SaveRam(const std::filesystem::path& path) const;
+  std::string LoadRam(const std::filesystem::path& path);
+
+  // The tracer's LastPc after Stop: PC - 2.
+  uint16_t LastPc() const { return lastPc_; }
+
+  Machine& GetMachine() { return machine_; }
+  FrontEndSettings& Settings() { return settings_; }
+  FrontEndState& State() { return state_; }
+  const FrontEndState& State() const { return state_; }
+  Display& GetDisplay() { return display_; }
+  SpeakerSynth& Synth() { return synth_; }
+  RunLoop& Loop() { return runLoop_; }
+
+  // The configuration record for the current state.
+  ConfigRecord CurrentConfig(std::optional<std::string_view> romNameInSettings = std::nullopt) const;
+
+ private:
+  void ApplyConfig(const ConfigRecord& record);
+  void SetRunTimer(bool enabled);
+
+  // HostServices, as the core sees them: the run timer and the speaker are handled here, the
+  // rest goes to the window.
+  void ShowMessage(std::string_view text, MessageIcon icon) override { window_.ShowMessage(text, icon); }
+  bool AskYesNo(std::string_view text) override { return window_.AskYesNo(text); }
+  void StopRunTimer() override { SetRunTimer(false); }
+  void StartRunTimer() override { SetRunTimer(true); }
+  void SpeakerOutput(uint16_t portValue) override { runLoop_.SpeakerOutput(portValue); }
+  std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) override {
+    return window_.OpenFileDialog(request);
+  }
+  void EndProgram() override;
+
+  HostServices& window_;
+  FrontEndSettings settings_;
+  FrontEndState state_;
+  Machine machine_;
+  Display display_;
+  SpeakerSynth synth_;
+  RunLoop runLoop_;
+  uint16_t lastPc_ = 0;
+};
+
+}  // namespace homemicro

@@ -1,0 +1,65 @@
+// The run loop: what each 55 ms tick of the run timer does to the machine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "homemicro/core/machine.h"
+#include "homemicro/frontend/display.h"
+#include "homemicro/frontend/frontend_state.h"
+#include "homemicro/frontend/speaker_synth.h"
+
+namespace homemicro {
+
+inline constexpr std::string_view kEmulationFailureMessage = "Сбой в эмуляции. Содержимое регистров:";
+
+enum class TickOutcome {
+  NotRunning,      // the run timer is disabled: nothing ran
+  Completed,       // every slice ran (or RepaintCount <= 0: nothing to do)
+  StoppedAtBreak,  // PC reached BreakAddress; the timer is now disabled, the tracer should open
+  Failed,          // a host failure inside the tick; FailureMessage() holds the register dump
+  EndProgram,      // the core asked for the end of the program (a fatal host condition)
+};
+
+// The failure message with the registers R0..R5, SP and PC in six octal digits.
+std::string RegisterDumpMessage(const MachineState& state);
+
+class RunLoop {
+ public:
+  // All references must outlive the loop.
+  RunLoop(Machine& machine, FrontEndState& state, Display& display, SpeakerSynth& synth);
+
+  // One tick: RepaintCount slices of EmulationSpeed / RepaintCount instructions, the break
+  // test before each instruction, a key delivery after the first, one screen update per slice.
+  TickOutcome Tick();
+
+  // Converts video RAM and the scroll register into the display picture.
+  void UpdateScreen();
+
+  // The speaker output of the core, stamped with the instruction now executing.
+  void SpeakerOutput(uint16_t portValue) { synth_.SetLevel(instructionsExecuted_, (portValue & 2) != 0); }
+
+  // The core's request to end the program; the tick stops after the current instruction.
+  void RequestEnd() { endRequested_ = true; }
+  bool EndRequested() const { return endRequested_; }
+
+  const std::string& FailureMessage() const { return failureMessage_; }
+  uint64_t InstructionsExecuted() const { return instructionsExecuted_; }
+  int ScreenUpdates() const { return screenUpdates_; }
+
+ private:
+  TickOutcome RunSlices(int32_t slices);
+  void DeliverPendingKey();
+
+  Machine& machine_;
+  FrontEndState& state_;
+  Display& display_;
+  SpeakerSynth& synth_;
+  uint64_t instructionsExecuted_ = 0;
+  int screenUpdates_ = 0;
+  bool endRequested_ = false;
+  std::string failureMessage_;
+};
+
+}  // namespace homemicro

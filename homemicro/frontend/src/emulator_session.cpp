@@ -1,0 +1,205 @@
+#include "homemicro/frontend/emulator_session.h"
+
+#include <exception>
+
+#include "homemicro/core/oct.h"
+#include "homemicro/frontend/palette_file.h"
+#include "homemicro/frontend/ram_image.h"
+
+namespace homemicro {
+
+EmulatorSession::EmulatorSession(HostServices& window, int sampleRate)
+    : window_(window), machine_(settings_, *this), synth_(sampleRate), runLoop_(machine_, state_, display_, synth_) {}
+
+void EmulatorSession::ApplyConfig(const ConfigRecord& record) {
+  state_.PlayDown = record.Play;
+  state_.OneBitMode = record.OneBitMode;
+  state_.SoundDown = record.Sound;
+  settings_.RomWriteControl = record.RomWriteControl;
+  state_.BorderColor = record.BorderColor;
+  state_.EmulationSpeed = record.EmulationSpeed;
+  state_.RepaintCount = record.RepaintCount;
+  settings_.StartAddress = record.StartAddress;
+  state_.PaletteEntries = record.PaletteEntries;
+  settings_.RomFileName = record.RomFileName;
+}
+
+StartUpResult EmulatorSession::StartUp(const std::filesystem::path& startDirectory, bool audioAvailable) {
+  settings_.StartDirectory = startDirectory.string();
+  const ConfigReadResult config = ReadConfigFile(startDirectory / kConfigFileName);
+  if (!config.Error.empty()) return {false, config.Error};
+  // No file: the defaults, which is what a default record holds.
+  ApplyConfig(config.Record.value_or(ConfigRecord{}));
+  settings_.SoundOn = state_.SoundDown;
+
+  MachineState& machine = machine_.State();
+  machine.TimerPrescaleCount = 0;
+  machine.TimerDiv4 = 0;
+  machine.TimerDiv16 = 0;
+  machine.TraceTrapPending = 0;
+  machine.TraceArmed = 0;
+
+  // The speaker probe: without an audio output the program runs silent.
+  state_.SoundAvailable = audioAvailable;
+  if (!audioAvailable) settings_.SoundOn = false;
+  settings_.SpeakerPortValue = 0;
+
+  settings_.KeyHeld = false;
+  settings_.KeyPending = false;
+  machine.TimerCountdown = 0;
+
+  try {
+    machine_.HardReset();
+  } catch (const std::exception& failure) {
+    return {false, failure.what()};
+  }
+  if (runLoop_.EndRequested()) return {false, {}};
+
+  state_.BreakAddress = kNoBreakAddress;
+  SetRunTimer(state_.PlayDown);
+  return {};
+}
+
+ConfigRecord EmulatorSession::CurrentConfig(std::optional<std::string_view> romNameInSettings) const {
+  ConfigRecord record;
+  record.Play = state_.PlayDown;
+  record.OneBitMode = state_.OneBitMode;
+  record.Sound = state_.SoundDown;
+  record.RomWriteControl = settings_.RomWriteControl;
+  record.BorderColor = state_.BorderColor;
+  record.EmulationSpeed = state_.EmulationSpeed;
+  record.RepaintCount = state_.RepaintCount;
+  record.StartAddress = settings_.StartAddress;
+  record.PaletteEntries = state_.PaletteEntries;
+  const std::string_view name = romNameInSettings.value_or(settings_.RomFileName);
+  record.RomFileName = std::string(name.substr(0, kRomNameMaxLength));
+  return record;
+}
+
+void EmulatorSession::Close(std::optional<std::string_view> romNameInSettings) {
+  // The configuration goes to StartDirectory even after the current directory changed.
+  WriteConfigFile(std::filesystem::path(settings_.StartDirectory) / kConfigFileName,
+                  CurrentConfig(romNameInSettings));
+}
+
+TickOutcome EmulatorSession::Tick() {
+  const TickOutcome outcome = runLoop_.Tick();
+  if (outcome == TickOutcome::StoppedAtBreak || outcome == TickOutcome::Failed ||
+      outcome == TickOutcome::EndProgram) {
+    SetRunTimer(false);
+  }
+  return outcome;
+}
+
+void EmulatorSession::SetRunTimer(bool enabled) {
+  state_.RunTimerEnabled = enabled;
+  if (enabled) {
+    window_.StartRunTimer();
+  } else {
+    window_.StopRunTimer();
+  }
+}
+
+void EmulatorSession::EndProgram() {
+  runLoop_.RequestEnd();
+  window_.EndProgram();
+}
+
+void EmulatorSession::Play() {
+  state_.PlayDown = true;
+  state_.BreakAddress = kNoBreakAddress;
+  SetRunTimer(true);
+}
+
+void EmulatorSession::Stop() {
+  state_.PlayDown = false;
+  SetRunTimer(false);
+  lastPc_ = static_cast<uint16_t>(machine_.State().R[kPC] - 2);
+}
+
+void EmulatorSession::SoftReset() {
+  machine_.WriteWord(RegisterAddress(kPC), static_cast<uint16_t>(Oct(settings_.StartAddress)));
+}
+
+void EmulatorSession::HardReset() {
+  machine_.HardReset();
+  runLoop_.UpdateScreen();
+}
+
+void EmulatorSession::ToggleSound() {
+  if (!state_.SoundAvailable) return;
+  settings_.SoundOn = !settings_.SoundOn;
+  state_.SoundDown = settings_.SoundOn;
+}
+
+void EmulatorSession::ToggleRomWriteControl() { settings_.RomWriteControl = !settings_.RomWriteControl; }
+
+void EmulatorSession::SetOneBitMode(bool oneBit) { state_.OneBitMode = oneBit; }
+
+void EmulatorSession::ToggleOneBitMode() {
+  state_.OneBitMode = !state_.OneBitMode;
+  if (state_.RunTimerEnabled) runLoop_.UpdateScreen();
+}
+
+void EmulatorSession::BeginModal() { SetRunTimer(false); }
+
+void EmulatorSession::EndModal() { SetRunTimer(true); }
+
+KeyCommand EmulatorSession::KeyDown(uint16_t virtualKey, uint8_t shiftState) {
+  switch (virtualKey) {
+    case vk::F1: return KeyCommand::ShowAbout;
+    case vk::F4:
+      if (!state_.SoundAvailable) return KeyCommand::None;
+      ToggleSound();
+      return KeyCommand::SoundToggled;
+    case vk::F6: ToggleRomWriteControl(); return KeyCommand::RomControlToggled;
+    case vk::F7: return KeyCommand::ShowDirectoryChooser;
+    case vk::F10: return KeyCommand::ShowSettings;
+    case vk::F11:
+      if (state_.RunTimerEnabled) {
+        Stop();
+        return KeyCommand::Stopped;
+      }
+      Play();
+      return KeyCommand::Played;
+    case vk::F12:
+      if (shiftState & kCtrlBit) {
+        HardReset();
+        return KeyCommand::HardReset;
+      }
+      SoftReset();
+      return KeyCommand::SoftReset;
+    case vk::ScrollLock: ToggleOneBitMode(); return KeyCommand::ScreenModeToggled;
+    default: RecordKeyPress(settings_, state_.Pending, virtualKey, shiftState); return KeyCommand::None;
+  }
+}
+
+void EmulatorSession::DefaultColors() { state_.PaletteEntries = kDefaultPalette; }
+
+void EmulatorSession::SetPaletteEntry(int entry, int cell) {
+  if (entry < 0 || entry >= 4 || cell < 0 || cell >= kColorCellCount) return;
+  state_.PaletteEntries[static_cast<std::size_t>(entry)] = kColorTable[static_cast<std::size_t>(cell)].Index;
+}
+
+std::string EmulatorSession::LoadPalette(const std::filesystem::path& path) {
+  const PaletteReadResult result = ReadPaletteFile(path);
+  if (result.Entries) state_.PaletteEntries = *result.Entries;
+  return result.Error;
+}
+
+std::string EmulatorSession::SavePalette(const std::filesystem::path& path) const {
+  return WritePaletteFile(path, state_.PaletteEntries);
+}
+
+std::string EmulatorSession::SaveRam(const std::filesystem::path& path) const {
+  return SaveRamImage(path, std::span<const uint8_t, kRamImageSize>(machine_.State().Memory.data(), kRamImageSize));
+}
+
+std::string EmulatorSession::LoadRam(const std::filesystem::path& path) {
+  const std::string error =
+      LoadRamImage(path, std::span<uint8_t, kRamImageSize>(machine_.State().Memory.data(), kRamImageSize));
+  if (error.empty()) runLoop_.UpdateScreen();
+  return error;
+}
+
+}  // namespace homemicro

@@ -1,0 +1,92 @@
+#include "homemicro/frontend/run_loop.h"
+
+#include <span>
+
+#include "homemicro/frontend/key_translation.h"
+
+namespace homemicro {
+namespace {
+
+std::string Octal6(uint16_t value) {
+  std::string text(6, '0');
+  for (int i = 5; i >= 0; --i, value = static_cast<uint16_t>(value >> 3)) {
+    text[static_cast<std::size_t>(i)] = static_cast<char>('0' + (value & 7));
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string RegisterDumpMessage(const MachineState& state) {
+  // Line breaks are the host's own; the visible shape is two blank-separated lines of registers.
+  const auto& r = state.R;
+  std::string text(kEmulationFailureMessage);
+  text += "\n\nR0=" + Octal6(r[0]) + ", R1=" + Octal6(r[1]) + ", R2=" + Octal6(r[2]) + ", R3=" + Octal6(r[3]) + ",";
+  text += "\nR4=" + Octal6(r[4]) + ", R5=" + Octal6(r[5]) + ", SP=" + Octal6(r[kSP]) + ", PC=" + Octal6(r[kPC]) + ".";
+  return text;
+}
+
+RunLoop::RunLoop(Machine& machine, FrontEndState& state, Display& display, SpeakerSynth& synth)
+    : machine_(machine), state_(state), display_(display), synth_(synth) {}
+
+TickOutcome RunLoop::Tick() {
+  if (!state_.RunTimerEnabled) return TickOutcome::NotRunning;
+  const int32_t slices = state_.RepaintCount;
+  if (slices <= 0) return TickOutcome::Completed;
+  synth_.SetEmulationSpeed(state_.EmulationSpeed);
+  TickOutcome outcome;
+  try {
+    outcome = RunSlices(slices);
+  } catch (...) {
+    // Whatever the host failure was, the user sees where the machine stood.
+    state_.RunTimerEnabled = false;
+    failureMessage_ = RegisterDumpMessage(machine_.State());
+    outcome = TickOutcome::Failed;
+  }
+  synth_.RenderUntil(instructionsExecuted_);
+  return outcome;
+}
+
+TickOutcome RunLoop::RunSlices(int32_t slices) {
+  MachineState& machine = machine_.State();
+  // 0177600 is the "no break point" value; a PC there must not stop the machine.
+  const bool breakSet = state_.BreakAddress != kNoBreakAddress;
+  for (int32_t slice = 0; slice < slices; ++slice) {
+    const int32_t count = state_.EmulationSpeed / slices;
+    for (int32_t i = 0; i < count; ++i) {
+      if (breakSet && machine.R[kPC] == state_.BreakAddress) {
+        state_.RunTimerEnabled = false;
+        return TickOutcome::StoppedAtBreak;
+      }
+      machine_.Step();
+      machine_.TimerTick();
+      ++instructionsExecuted_;
+      if (machine_.Settings().KeyPending) DeliverPendingKey();
+      if (endRequested_) {
+        state_.RunTimerEnabled = false;
+        return TickOutcome::EndProgram;
+      }
+    }
+    UpdateScreen();
+  }
+  return TickOutcome::Completed;
+}
+
+void RunLoop::DeliverPendingKey() {
+  const KeyDelivery delivery = TranslateKey(state_.Pending.PendingKey, state_.Pending.PendingShift);
+  if (delivery.Stop) {
+    machine_.BusError();
+  } else {
+    machine_.KeyboardInput(delivery.Code);
+  }
+  machine_.Settings().KeyPending = false;
+}
+
+void RunLoop::UpdateScreen() {
+  const MachineState& machine = machine_.State();
+  const std::span<const uint8_t, kVideoRamSize> videoRam(machine.Memory.data() + kScreenStart, kVideoRamSize);
+  display_.UpdateScreen(videoRam, machine_.ReadWord(kScrollRegister), state_.OneBitMode, state_.PaletteEntries);
+  ++screenUpdates_;
+}
+
+}  // namespace homemicro
