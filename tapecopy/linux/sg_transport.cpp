@@ -1,0 +1,95 @@
+#include "linux/sg_transport.h"
+
+#include <fcntl.h>
+#include <scsi/sg.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "text_format.h"
+
+namespace tapecopy {
+namespace {
+
+constexpr unsigned kStatusGood = 0x00;
+constexpr unsigned kStatusConditionMet = 0x04;
+constexpr unsigned kDriverSenseFlag = 0x08;  // "sense data follows", not an error by itself
+
+const char* hostStatusText(unsigned hostStatus) {
+  switch (hostStatus) {
+    case 0x01: return "no connection to the device";
+    case 0x02: return "SCSI bus busy";
+    case 0x03: return "command timed out";
+    case 0x04: return "no such target";
+    case 0x05: return "command aborted";
+    case 0x06: return "SCSI bus parity error";
+    case 0x07: return "host adapter error";
+    case 0x08: return "SCSI bus reset";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> sgTransportFailure(const SgCompletion& completion) {
+  if (completion.senseLength != 0) return std::nullopt;
+  if (completion.hostStatus != 0) {
+    if (const char* text = hostStatusText(completion.hostStatus)) return std::string(text);
+    return formatText("SCSI host status 0x%02X", completion.hostStatus);
+  }
+  if ((completion.driverStatus & ~kDriverSenseFlag) != 0) {
+    return formatText("SCSI driver status 0x%02X", completion.driverStatus);
+  }
+  if (completion.scsiStatus != kStatusGood && completion.scsiStatus != kStatusConditionMet) {
+    return formatText("SCSI status 0x%02X without sense data", completion.scsiStatus);
+  }
+  return std::nullopt;
+}
+
+std::unique_ptr<SgTransport> SgTransport::open(const std::string& path, std::string& errorText) {
+  // O_EXCL keeps other users off the drive during the dump; O_NONBLOCK turns a busy device into
+  // an error instead of a wait (SG_IO itself still blocks).
+  constexpr int kFlags = O_EXCL | O_NONBLOCK | O_CLOEXEC;
+  int fd = ::open(path.c_str(), O_RDWR | kFlags);
+  if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | kFlags);
+  if (fd < 0) {
+    errorText = std::strerror(errno);
+    return nullptr;
+  }
+  return std::unique_ptr<SgTransport>(new SgTransport(fd));
+}
+
+SgTransport::~SgTransport() { ::close(fd_); }
+
+ScsiReply SgTransport::execute(const ScsiCommand& command) {
+  ScsiReply reply;
+  std::array<std::uint8_t, 6> cdb = command.cdb;
+  sg_io_hdr_t request{};
+  request.interface_id = 'S';
+  request.cmd_len = static_cast<unsigned char>(cdb.size());
+  request.cmdp = cdb.data();
+  request.dxfer_direction = command.direction == DataDirection::FromDevice ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
+  request.dxfer_len = static_cast<unsigned>(command.data.size());
+  request.dxferp = command.data.empty() ? nullptr : command.data.data();
+  request.mx_sb_len = static_cast<unsigned char>(reply.sense.size());
+  request.sbp = reply.sense.data();
+  request.timeout = command.timeoutSeconds * 1000;
+  if (::ioctl(fd_, SG_IO, &request) < 0) {
+    reply.failureText = std::strerror(errno);
+    return reply;
+  }
+  reply.senseLength = std::min<std::size_t>(request.sb_len_wr, reply.sense.size());
+  const int resid = std::max(request.resid, 0);
+  reply.transferLength = command.data.size() - std::min<std::size_t>(resid, command.data.size());
+  const SgCompletion completion{request.status, request.host_status, request.driver_status, reply.senseLength};
+  if (std::optional<std::string> failure = sgTransportFailure(completion)) {
+    reply.failureText = std::move(*failure);
+    return reply;
+  }
+  reply.delivered = true;
+  return reply;
+}
+
+}  // namespace tapecopy

@@ -1,0 +1,120 @@
+// The Linux backend as far as a machine without a tape drive allows: mapping names to SCSI
+// generic devices through a fake sysfs tree, the open failure, and what SG_IO completions mean.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "linux/device_map.h"
+#include "linux/sg_transport.h"
+#include "tape_dump.h"
+
+namespace tapecopy {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DeviceMapTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("tapecopy-sysfs-" + std::to_string(::getpid()));
+    fs::remove_all(root_);
+    // Tape nst0 is SCSI device 0:0:3:0 with generic device sg3, linked as the kernel does.
+    const fs::path drive = root_ / "sys/devices/pci0000:00/host0/target0:0:3/0:0:3:0";
+    fs::create_directories(drive / "scsi_generic/sg3");
+    fs::create_directories(root_ / "sys/class/scsi_tape/nst0");
+    fs::create_directories(root_ / "sys/bus/scsi/devices");
+    fs::create_directory_symlink(drive, root_ / "sys/class/scsi_tape/nst0/device");
+    fs::create_directory_symlink(drive, root_ / "sys/bus/scsi/devices/0:0:3:0");
+    // Tape nst1 has no generic device (sg module not loaded).
+    fs::create_directories(root_ / "sys/class/scsi_tape/nst1/device");
+    // Tape nst2 on an older kernel: a "generic" link instead of the scsi_generic folder.
+    fs::create_directories(root_ / "sys/class/scsi_generic/sg7");
+    fs::create_directories(root_ / "sys/class/scsi_tape/nst2/device");
+    fs::create_directory_symlink(root_ / "sys/class/scsi_generic/sg7", root_ / "sys/class/scsi_tape/nst2/device/generic");
+    // A disk at 2:0:3:0 with generic device sg5.
+    fs::create_directories(root_ / "sys/bus/scsi/devices/2:0:3:0/scsi_generic/sg5");
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  fs::path root_;
+};
+
+struct MapCase {
+  DeviceName name;
+  bool found;
+  const char* devicePath;  // below the fake /dev, or as shown
+  const char* errorText;
+};
+
+TEST_F(DeviceMapTest, FindsTheGenericDeviceOrSaysWhyNot) {
+  const std::string dev = (root_ / "dev").string();
+  const MapCase cases[] = {
+      {{DeviceKind::Tape, 0, 0, 0, 0}, true, "/sg3", ""},
+      {{DeviceKind::Adapter, 0, 0, 0, 3}, true, "/sg3", ""},
+      {{DeviceKind::Adapter, 0, 2, 0, 3}, true, "/sg5", ""},
+      {{DeviceKind::Tape, 2, 0, 0, 0}, true, "/sg7", ""},
+      {{DeviceKind::Tape, 1, 0, 0, 0}, false, "/nst1", "no SCSI generic device for it (is the sg module loaded?)"},
+      {{DeviceKind::Tape, 4, 0, 0, 0}, false, "/nst4", "No such file or directory"},
+      {{DeviceKind::Tape, -1, 0, 0, 0}, false, "/nst-1", "No such file or directory"},
+      {{DeviceKind::Adapter, 0, 2, 0, 4}, false, "[2:0:4:0]", "No such file or directory"},
+  };
+  const LinuxDeviceMap map(root_ / "sys", root_ / "dev");
+  for (const MapCase& c : cases) {
+    const DeviceLocation location = map.locate(c.name);
+    const std::string expectedPath = c.devicePath[0] == '/' ? dev + c.devicePath : c.devicePath;
+    SCOPED_TRACE(expectedPath);
+    EXPECT_EQ(location.found, c.found);
+    EXPECT_EQ(location.devicePath, expectedPath);
+    EXPECT_EQ(location.errorText, c.errorText);
+  }
+}
+
+TEST(SgTransportTest, MissingDeviceFailsToOpen) {
+  std::string errorText;
+  EXPECT_EQ(SgTransport::open("/dev/tapecopy-no-such-sg", errorText), nullptr);
+  EXPECT_EQ(errorText, "No such file or directory");
+}
+
+TEST(SgTransportTest, DeviceWithoutPassThroughFailsTheCallAndTheDump) {
+  // /dev/null opens but knows no SG_IO: the call fails, as on a device that is not SCSI.
+  std::string errorText;
+  std::unique_ptr<SgTransport> transport = SgTransport::open("/dev/null", errorText);
+  ASSERT_NE(transport, nullptr) << errorText;
+  std::ostringstream messages;
+  const std::string dumpFile = (fs::temp_directory_path() / "tapecopy-never-created.tap").string();
+  fs::remove(dumpFile);
+  EXPECT_EQ(dumpTape(*transport, DumpRequest{"/dev/null", dumpFile}, messages), 1);
+  EXPECT_EQ(messages.str(), "Failed to rewind tape: Inappropriate ioctl for device\n");
+  EXPECT_FALSE(fs::exists(dumpFile));
+}
+
+struct CompletionCase {
+  SgCompletion completion;
+  std::optional<std::string> failure;
+};
+
+TEST(SgTransportTest, CompletionsWithoutSenseFailUnlessGood) {
+  const CompletionCase cases[] = {
+      {{0x00, 0x00, 0x00, 0}, std::nullopt},                             // good
+      {{0x02, 0x00, 0x08, 18}, std::nullopt},                            // check condition with sense
+      {{0x02, 0x03, 0x08, 18}, std::nullopt},                            // sense data wins
+      {{0x00, 0x03, 0x00, 0}, "command timed out"},                      // time-out
+      {{0x00, 0x01, 0x00, 0}, "no connection to the device"},            // device gone
+      {{0x00, 0x0E, 0x00, 0}, "SCSI host status 0x0E"},                  // unnamed host status
+      {{0x00, 0x00, 0x06, 0}, "SCSI driver status 0x06"},                // driver time-out
+      {{0x08, 0x00, 0x00, 0}, "SCSI status 0x08 without sense data"},    // busy
+      {{0x02, 0x00, 0x08, 0}, "SCSI status 0x02 without sense data"},    // check condition, sense lost
+      {{0x18, 0x00, 0x00, 0}, "SCSI status 0x18 without sense data"},    // reservation conflict
+  };
+  for (const CompletionCase& c : cases) {
+    SCOPED_TRACE(c.failure.value_or("(none)"));
+    EXPECT_EQ(sgTransportFailure(c.completion), c.failure);
+  }
+}
+
+}  // namespace
+}  // namespace tapecopy
