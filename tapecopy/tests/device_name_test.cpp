@@ -13,6 +13,8 @@ struct NameCase {
   const char* windowsPath;
 };
 
+void PrintTo(const NameCase& name, std::ostream* out) { *out << '"' << name.typed << '"'; }
+
 DeviceName tape(int n) { return {DeviceKind::Tape, n, 0, 0, 0}; }
 DeviceName adapter(int port, int bus, int target) { return {DeviceKind::Adapter, 0, port, bus, target}; }
 
@@ -54,7 +56,15 @@ TEST_P(DeviceNameTest, ParsesAfterLowerCasing) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, DeviceNameTest, ::testing::ValuesIn(kNames));
+// Test names show the typed name with anything but letters and digits as '_'.
+INSTANTIATE_TEST_SUITE_P(Names, DeviceNameTest, ::testing::ValuesIn(kNames), [](const auto& info) {
+  std::string name = std::to_string(info.index) + "_";
+  for (const char* c = info.param.typed; *c != '\0'; ++c) {
+    const bool plain = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9');
+    name += plain ? *c : '_';
+  }
+  return name;
+});
 
 TEST(DeviceNameLowerCase, ChangesLettersOnly) {
   EXPECT_EQ(lowerCaseDeviceName("\\\\.\\SCSI2:0:3 AZaz@[`{"), "\\\\.\\scsi2:0:3 azaz@[`{");

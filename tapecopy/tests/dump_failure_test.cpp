@@ -22,6 +22,8 @@ struct FailureCase {
   Leftover leftover;
 };
 
+void PrintTo(const FailureCase& failure, std::ostream* out) { *out << failure.name; }
+
 InjectedAnswer callFails() { return {"Input/output error", {}}; }
 InjectedAnswer sense(std::uint8_t key, std::uint8_t flags = 0, std::uint8_t asc = 0, std::uint8_t ascq = 0) {
   return {std::nullopt, senseBytes(key, flags, asc, ascq)};
@@ -130,6 +132,8 @@ struct LargeDumpCase {
   bool stops;
 };
 
+void PrintTo(const LargeDumpCase& param, std::ostream* out) { *out << param.blocks << " blocks"; }
+
 class LargeDumpTest : public DumpTest, public ::testing::WithParamInterface<LargeDumpCase> {};
 
 // Records start at 0xFFFFFFE0 and are 24 bytes long: the fourth would need the back link
@@ -152,7 +156,8 @@ TEST_P(LargeDumpTest, BackLinkPast32BitsStopsBeforeTheRecord) {
 
 // Three records still fit and make a complete dump; a fourth block cannot be linked.
 INSTANTIATE_TEST_SUITE_P(TapeLengths, LargeDumpTest,
-                         ::testing::Values(LargeDumpCase{3, false}, LargeDumpCase{4, true}));
+                         ::testing::Values(LargeDumpCase{3, false}, LargeDumpCase{4, true}),
+                         [](const auto& info) { return std::to_string(info.param.blocks) + "Blocks"; });
 
 TEST_F(DumpTest, DumpFileThatFailsToCloseIsNoSuccess) {
   drive_.tape = {pattern(16, 1)};

@@ -59,7 +59,9 @@ TEST_P(TapeEndTest, EndsCleanlyAfterTheLastBlock) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BlankCheckOrEndOfMedium, TapeEndTest,
-                         ::testing::Values(TapeEnd::BlankCheck, TapeEnd::EndOfMedium));
+                         ::testing::Values(TapeEnd::BlankCheck, TapeEnd::EndOfMedium), [](const auto& info) {
+                           return std::string(info.param == TapeEnd::BlankCheck ? "BlankCheck" : "EndOfMedium");
+                         });
 
 TEST_F(DumpTest, FullSizeBlockAndShortBlocksKeepTheirLengths) {
   // 49152 bytes come back without sense, the others with the incorrect-length flag.
@@ -111,7 +113,12 @@ TEST_P(UnitAttentionTest, CommandIsRepeatedAndTheDumpProceeds) {
   EXPECT_EQ(sent, normally + 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachCommand, UnitAttentionTest, ::testing::Values(kRewind, kReadBlockLimits, kRead));
+INSTANTIATE_TEST_SUITE_P(EachCommand, UnitAttentionTest, ::testing::Values(kRewind, kReadBlockLimits, kRead),
+                         [](const auto& info) {
+                           return std::string(info.param == kRewind            ? "Rewind"
+                                              : info.param == kReadBlockLimits ? "ReadBlockLimits"
+                                                                               : "Read");
+                         });
 
 TEST_F(DumpTest, RecoveredErrorOnRewindIsNoFailure) {
   drive_.tape = {pattern(8, 1)};
