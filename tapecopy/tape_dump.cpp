@@ -38,7 +38,8 @@ class TapeDumper {
   ScsiTransport& drive_;
   const DumpRequest& request_;
   std::ostream& messages_;
-  std::array<std::uint8_t, kMaxBlockLength> buffer_{};
+  // Page-aligned: some pass-through adapters require an aligned data buffer.
+  alignas(4096) std::array<std::uint8_t, kMaxBlockLength> buffer_{};
 };
 
 ScsiCommand TapeDumper::command(std::uint8_t opcode, DataDirection direction, std::size_t length) {
@@ -137,7 +138,7 @@ ReadOutcome TapeDumper::judgeReadSense(const ScsiReply& reply, std::size_t& reco
     return ReadOutcome::Failed;
   }
   recordLength = reply.transferLength;
-  if (sense.information) {
+  if (sense.information && static_cast<std::size_t>(*sense.information) <= kMaxBlockLength) {
     // The drive's own residue bounds the length should a host adapter over-report the transfer.
     recordLength = std::min(recordLength, kMaxBlockLength - static_cast<std::size_t>(*sense.information));
   }

@@ -50,9 +50,10 @@ std::optional<std::string> sgTransportFailure(const SgCompletion& completion) {
 
 std::unique_ptr<SgTransport> SgTransport::open(const std::string& path, std::string& errorText) {
   // O_EXCL keeps other users off the drive during the dump; O_NONBLOCK turns a busy device into
-  // an error instead of a wait (SG_IO itself still blocks).
-  constexpr int kFlags = O_EXCL | O_NONBLOCK | O_CLOEXEC;
-  int fd = ::open(path.c_str(), O_RDWR | kFlags);
+  // an error instead of a wait (SG_IO itself still blocks). The sg driver refuses O_EXCL on a
+  // read-only open, so the read-only retry cannot be exclusive.
+  constexpr int kFlags = O_NONBLOCK | O_CLOEXEC;
+  int fd = ::open(path.c_str(), O_RDWR | O_EXCL | kFlags);
   if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | kFlags);
   if (fd < 0) {
     errorText = std::strerror(errno);
