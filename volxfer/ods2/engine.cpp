@@ -1,0 +1,90 @@
+#include "engine.h"
+
+#include <algorithm>
+
+namespace ods2 {
+
+Engine::~Engine() {
+  if (volume_) VolumeClose(volume_->handle());
+}
+
+int Engine::LastError() const { return volume_ ? volume_->error() : ErrNotOpened; }
+
+int Engine::VolumeOpen(const char* name, bool read_only) {
+  if (volume_) {
+    SetError(ErrAlreadyOpened);
+    return -1;
+  }
+  if (!name) return -1;
+  std::unique_ptr<BlockDevice> device = BlockDevice::Open(name, read_only);
+  if (!device) return -1;
+  int handle = handles_.Register(std::move(device));
+  auto volume = std::make_unique<Volume>(handles_);
+  if (!volume->Open(handle, read_only)) {
+    handles_.Release(handle);
+    return -1;
+  }
+  volume_ = std::move(volume);
+  current_directory_ = &volume_->master_directory();
+  volume_->SetError(ErrNone);
+  return handle;
+}
+
+void Engine::DropCurrentDirectory() {
+  if (own_directory_) {
+    own_directory_->Deaccess();
+    own_directory_.reset();
+  }
+  current_directory_ = nullptr;
+}
+
+void Engine::MakeCurrent(std::unique_ptr<DirectoryFile> directory) {
+  DropCurrentDirectory();
+  own_directory_ = std::move(directory);
+  current_directory_ = own_directory_.get();
+}
+
+int Engine::VolumeClose(int handle) {
+  if (!volume_) return -1;
+  if (handle != volume_->handle()) {
+    SetError(ErrInvalidHandle);
+    return -1;
+  }
+  DropCurrentDirectory();
+  if (!volume_->Close()) return -1;
+  volume_.reset();
+  return 0;
+}
+
+int Engine::VolumeQuery(VolumeInfo* info) {
+  if (!volume_) return -1;
+  if (!info) {
+    SetError(ErrInvalidArgument);
+    return -1;
+  }
+  SetError(ErrNone);
+  const HomeBlock& hb = volume_->home_block();
+  *info = VolumeInfo{};
+  info->total_blocks = volume_->scb_volume_size();
+  info->sectors_per_track = volume_->scb_field(12);
+  info->tracks_per_cylinder = volume_->scb_field(16);
+  info->cylinders = volume_->scb_field(20);
+  info->volume_number = hb.volume_number();
+  info->cluster_factor = hb.cluster_factor();
+  info->max_files = hb.max_files();
+  info->extend_quantity = hb.extend_quantity();
+  auto first_ten = [](const std::string& text) {
+    std::string s = text.substr(0, 10);
+    return s.substr(0, std::min(s.size(), s.find('\0')));
+  };
+  info->owner_name = first_ten(hb.owner_name());
+  info->label = first_ten(hb.volume_name());
+  info->free_blocks = volume_->storage_bitmap().bitmap().CountFree() * hb.cluster_factor();
+  info->owner_member = static_cast<std::uint8_t>(hb.owner_member());
+  info->owner_group = static_cast<std::uint8_t>(hb.owner_group());
+  std::uint16_t prot = hb.default_protection();
+  for (std::size_t g = 0; g < 4; ++g) info->protection[g] = (prot >> (4 * g)) & 0xF;
+  return 0;
+}
+
+}  // namespace ods2

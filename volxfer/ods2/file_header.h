@@ -1,0 +1,84 @@
+// One 512-byte file header: its areas, record attributes, map and checks.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "block_device.h"
+#include "file_id.h"
+#include "little_endian.h"
+#include "retrieval_pointer.h"
+
+namespace ods2 {
+
+class FileHeader {
+ public:
+  static constexpr std::uint32_t kContiguous = 1u << 7;
+  static constexpr std::uint32_t kDirectory = 1u << 13;
+  static constexpr std::uint32_t kMarkedForDelete = 1u << 15;
+  static constexpr std::uint8_t kNoSpanning = 1u << 3;
+  static constexpr std::uint8_t kFortranCarriageControl = 1u << 0;
+
+  std::span<std::uint8_t> bytes() { return bytes_; }
+  std::span<const std::uint8_t> bytes() const { return bytes_; }
+  std::uint64_t lbn = 0;
+
+  std::uint16_t Checksum() const { return WordChecksum(bytes_, 510); }
+  void UpdateChecksum() { PutU16(bytes_, 510, Checksum()); }
+  // The structural checks, and that the header names `expected`.
+  bool Valid(const FileId& expected) const;
+
+  std::size_t ident_offset() const { return 2u * bytes_[0]; }
+  std::size_t map_offset() const { return 2u * bytes_[1]; }
+  std::size_t access_offset() const { return 2u * bytes_[2]; }
+  std::size_t map_words_in_use() const { return bytes_[58]; }
+  void set_map_words_in_use(std::uint8_t words) { bytes_[58] = words; }
+  // Room for map words between the map and access control areas.
+  std::size_t map_capacity_words() const { return bytes_[2] - bytes_[1]; }
+
+  FileId file_id() const { return FileId::Read(bytes_, 8); }
+  FileId extension_id() const { return FileId::Read(bytes_, 14); }
+  FileId back_link() const { return FileId::Read(bytes_, 66); }
+  void set_back_link(const FileId& id) { id.Write(bytes_, 66); }
+
+  std::uint8_t record_type_byte() const { return bytes_[20]; }
+  std::uint8_t record_attributes() const { return bytes_[21]; }
+  std::uint16_t record_size() const { return GetU16(bytes_, 22); }
+  std::uint32_t highest_allocated_vbn() const { return GetU32HighFirst(bytes_, 24); }
+  void set_highest_allocated_vbn(std::uint32_t v) { PutU32HighFirst(bytes_, 24, v); }
+  std::uint32_t eof_vbn() const { return GetU32HighFirst(bytes_, 28); }
+  std::uint16_t first_free_byte() const { return GetU16(bytes_, 32); }
+  std::uint16_t max_record_size() const { return GetU16(bytes_, 36); }
+  // Sets the end of file at byte position `p`.
+  void SetEndOfFile(std::uint64_t p);
+  std::uint32_t characteristics() const { return GetU32(bytes_, 52); }
+  bool is_contiguous() const { return characteristics() & kContiguous; }
+  bool is_directory() const { return characteristics() & kDirectory; }
+  bool is_marked_for_delete() const { return characteristics() & kMarkedForDelete; }
+  std::uint16_t owner_member() const { return GetU16(bytes_, 60); }
+  std::uint16_t owner_group() const { return GetU16(bytes_, 62); }
+  std::uint16_t protection() const { return GetU16(bytes_, 64); }
+
+  // Bytes of data up to the end of file; an end-of-file block of 0 means an empty file.
+  std::uint64_t FileSize() const;
+  // Blocks holding data: the end-of-file block, less one when nothing is used in it.
+  std::uint32_t UsedBlocks() const;
+  // Dates and the name from the ident area; 0 when the area is too short to hold them.
+  std::uint64_t IdentDate(std::size_t relative_offset) const;
+
+  // The pointers in use; nullopt for a map that runs past its words or the header.
+  std::optional<std::vector<RetrievalPointer>> Map() const {
+    return DecodeMap(bytes_, map_offset(), map_words_in_use());
+  }
+
+ private:
+  std::array<std::uint8_t, kBlockSize> bytes_{};
+};
+
+inline constexpr std::size_t kIdentCreationDate = 22;
+inline constexpr std::size_t kIdentRevisionDate = 30;
+
+}  // namespace ods2

@@ -1,0 +1,164 @@
+#include "volume.h"
+
+namespace ods2 {
+
+bool Device::Open(int handle, bool read_only) {
+  if (handle_ != -1) {
+    SetError(ErrAlreadyOpened);
+    return false;
+  }
+  if (handle == -1) {
+    SetError(ErrInvalidArgument);
+    return false;
+  }
+  handle_ = handle;
+  read_only_ = read_only;
+  return true;
+}
+
+bool Device::Close() {
+  if (handle_ == -1) {
+    SetError(ErrInvalidHandle);
+    return false;
+  }
+  handles_.Release(handle_);
+  handle_ = -1;
+  return true;
+}
+
+std::uint64_t Volume::device_blocks() const {
+  BlockDevice* d = host();
+  return d ? d->block_count() : 0;
+}
+
+bool Volume::ReadBlocks(std::uint64_t lbn, std::uint32_t count, std::span<std::uint8_t> buffer) {
+  BlockDevice* d = host();
+  std::size_t size = static_cast<std::size_t>(count) * kBlockSize;
+  if (!d || buffer.size() < size || !d->Read(lbn, buffer.first(size))) {
+    SetError(ErrDrive);
+    return false;
+  }
+  return true;
+}
+
+bool Volume::WriteBlocks(std::uint64_t lbn, std::uint32_t count, std::span<const std::uint8_t> buffer) {
+  if (read_only()) {
+    SetError(ErrReadOnly);
+    return false;
+  }
+  BlockDevice* d = host();
+  std::size_t size = static_cast<std::size_t>(count) * kBlockSize;
+  if (!d || buffer.size() < size || !d->Write(lbn, buffer.first(size))) {
+    SetError(ErrDrive);
+    return false;
+  }
+  return true;
+}
+
+std::uint64_t Volume::HeaderLbn(std::uint32_t n) {
+  const HomeBlock& hb = home_block_;
+  if (n % 65535 == 0 || n > hb.max_files()) {
+    SetError(ErrInvalidFileIndex);
+    return 0;
+  }
+  if (n <= hb.reserved_files())
+    return static_cast<std::uint64_t>(hb.index_bitmap_lbn()) + hb.index_bitmap_blocks() + n - 1;
+  std::uint64_t target = static_cast<std::uint64_t>(n) + hb.index_bitmap_blocks() + 4u * hb.cluster_factor() - 1;
+  std::uint64_t total = 0;
+  for (const FileHeader& header : index_file_.headers()) {
+    auto map = header.Map();
+    if (!map) break;
+    for (const RetrievalPointer& p : *map) {
+      if (p.is_placement()) continue;
+      if (total + p.count > target) return p.lbn + (target - total);
+      total += p.count;
+    }
+  }
+  SetError(ErrInvalidFileIndex);
+  return 0;
+}
+
+bool Volume::FindHomeBlock() {
+  for (std::uint32_t lbn = HomeBlock::kFirstCandidate; lbn < HomeBlock::kCandidateLimit;
+       lbn += HomeBlock::kCandidateStep) {
+    if (!ReadBlocks(lbn, 1, home_block_.bytes())) return false;
+    if (HomeBlock::Check(home_block_.bytes())) return true;
+  }
+  return false;
+}
+
+bool Volume::MountIndexFile() {
+  if (!index_file_.Access(*this, kWholeFile, kIndexFileId)) return false;
+  // The bitmap must lie inside the window the index file keeps in memory.
+  const HomeBlock& hb = home_block_;
+  std::size_t offset = (static_cast<std::size_t>(hb.index_bitmap_vbn()) - 1) * kBlockSize;
+  if (hb.index_bitmap_vbn() == 0 || static_cast<std::uint64_t>(hb.max_files()) > hb.index_bitmap_blocks() * 4096ULL ||
+      !index_file_.MakeView(offset, hb.max_files(), false)) {
+    SetError(ErrNoHomeBlock);
+    return false;
+  }
+  return true;
+}
+
+bool Volume::MountStorageBitmap() {
+  if (!storage_bitmap_.Access(*this, kWholeFile, kBitmapFileId)) return false;
+  std::uint32_t bitmap_cluster = scb_field(2) & 0xFFFF;
+  if (bitmap_cluster == 0 || !storage_bitmap_.window() ||
+      !storage_bitmap_.MakeView(kBlockSize, scb_volume_size() / bitmap_cluster, true)) {
+    SetError(ErrInvalidHeader);
+    return false;
+  }
+  return true;
+}
+
+bool Volume::Open(int handle, bool read_only) {
+  if (!Device::Open(handle, read_only)) return false;
+  bool mounted = false;
+  if (!FindHomeBlock()) {
+    SetError(ErrNoHomeBlock);
+  } else if (MountIndexFile() && master_directory_.Access(*this, kWholeFile, kMasterDirectoryId)) {
+    if (!master_directory_.Check())
+      SetError(ErrInvalidHeader);
+    else
+      mounted = MountStorageBitmap();
+  }
+  if (mounted) return true;
+  int code = error();
+  ReleaseReservedFiles();
+  SetError(code);
+  ForgetHandle();
+  return false;
+}
+
+void Volume::ReleaseReservedFiles() {
+  index_file_.Deaccess();
+  master_directory_.Deaccess();
+  storage_bitmap_.Deaccess();
+}
+
+bool Volume::Flush() {
+  bool ok = index_file_.Flush();
+  ok = master_directory_.Flush() && ok;
+  ok = storage_bitmap_.Flush() && ok;
+  if (BlockDevice* d = host(); d && !read_only()) d->Sync();
+  return ok;
+}
+
+bool Volume::Close() {
+  if (handle() == -1) {
+    SetError(ErrInvalidHandle);
+    return false;
+  }
+  Flush();
+  ReleaseReservedFiles();
+  return Device::Close();
+}
+
+std::uint32_t Volume::scb_field(std::size_t offset) const {
+  const BlockWindow* w = storage_bitmap_.window();
+  return w ? GetU32(w->data, offset) : 0;
+}
+
+std::uint32_t Volume::scb_volume_size() const { return scb_field(4); }
+
+}  // namespace ods2

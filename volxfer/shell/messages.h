@@ -1,0 +1,120 @@
+// Every text the shell prints, written once in the exact form it is printed (printf formats).
+#pragma once
+
+namespace volxfer::msg {
+
+inline constexpr char kPrompt[] = "$ ";
+inline constexpr char kErrorPrefix[] = "%XFR-E-ERROR: ";
+inline constexpr char kInfoPrefix[] = "%XFR-I-INFO: ";
+inline constexpr char kNotConnected[] = "Not connected.";
+inline constexpr char kTopDirectory[] = "[000000]";
+inline constexpr char kUnknownErrorCode[] = "Unknown error code '%d'";
+inline constexpr char kNoSystemText[] = "Obtaining error information fails.";
+
+inline constexpr char kInvalidCommand[] = "?Invalid command";
+inline constexpr char kOpenUsage[] = "Invalid command arguments\n Usage: open <devname> [rw|ro]";
+inline constexpr char kModeUsage[] = "Invalid command arguments\n Usage: mode [ascii|bin]";
+inline constexpr char kDebugUsage[] = "Invalid command arguments\n Usage: debug [on|off]";
+inline constexpr char kInvalidMode[] = "Invalid mode '%s'.\n";
+inline constexpr char kInvalidDebugMode[] = "Invalid debug mode '%s'.\n";
+inline constexpr char kNoDebugSupport[] = "This version does not contain debug support.\n";
+inline constexpr char kAlreadyConnected[] = "Already connected to '%s', use disconnect first.\n";
+inline constexpr char kCannotOpenVolume[] = "Cannot open volume '%s'. %s";
+inline constexpr char kConnectedReadOnly[] = "Volume '%s' connected for read only access.\n";
+inline constexpr char kConnectedReadWrite[] = "Volume '%s' connected for read/write access.\n";
+inline constexpr char kDisconnected[] = "Volume '%s' disconnected.\n";
+inline constexpr char kNotConnectedLine[] = "Not connected.\n";
+inline constexpr char kGoodbye[] = "Goodbye.\n";
+inline constexpr char kTypeImage[] = "Type set to I.\n";
+inline constexpr char kTypeAscii[] = "Type set to A.\n";
+
+inline constexpr char kHelp[] =
+    "Commands available are:\n"
+    "  op*en               by*e                q*uit               ex*it\t    \n"
+    "  lo                  cl*ose              dis*connect         ls\t    \n"
+    "  cd                  cdu*p               mk*dir              pwd\t    \n"
+    "  get                 put                 re*cv               vi\t    \n"
+    "  sh*ow_dev           show_dev/full       show_def            dir\t    \n"
+    "  dir/d*ate           dir/f*ile_id        dir/p*rot           dir/s*ize \n"
+    "  del                 delete              asc*ii              bi*n\t    \n"
+    "  mo*de               deb*ug              lcd                 h*elp\t    \n"
+    "  st*atus             ?\t\t\t          !\t\n"
+    "Abbreviations to (*) are allowed\n"
+    "\n";
+
+// Listings and the volume display.
+inline constexpr char kDefaultPattern[] = "*.*;*";
+inline constexpr char kNoFiles[] = "%%DIRECT-W-NOFILES, no files found";
+inline constexpr char kPlainText[] = "%s";
+inline constexpr char kDirectoryHeader[] = "\nDirectory DKA100:%s\n\n";
+inline constexpr char kTotalFiles[] = "\nTotal of %d files.\n";
+inline constexpr char kTotalFilesBlocks[] = "\nTotal of %d files, %lu/%lu blocks.\n";
+inline constexpr char kDateText[] = "%2d-%s-%04d %02d:%02d:%02d.%02d";
+inline constexpr char kNameColumn[] = "%-19s";
+inline constexpr char kNameColumnWrap[] = "\n                     ";
+inline constexpr char kNameColumnGap[] = "  ";
+inline constexpr char kFileIdColumn[] = "(%lu,%u,%u)";
+inline constexpr char kSizeColumn[] = "%7lu/%-7lu";
+inline constexpr char kLsHeader[] = "Directory %s\n";
+inline constexpr char kLsEntry[] = "%s\n\tOwner: [%d,%d]";
+inline constexpr char kLsSize[] = "\tSize: %d (%d bytes)\tProtection: ";
+inline constexpr char kLsCreated[] = "\n\tCreated: ";
+inline constexpr char kLsRevised[] = "\tRevised: ";
+inline constexpr char kCantList[] = "Can't list directory. %s";
+inline constexpr char kLsTotal[] = "Total of %d files\n";
+inline constexpr char kCdUsage[] = "Invalid number of parameters\n Usage: cd NAME[[.DIR];VER]|..";
+inline constexpr char kCdTooLong[] = "Directory name too long";
+inline constexpr char kCantOpenDirectory[] = "Can't open directory '%s'. %s";
+inline constexpr char kWorkingDirectory[] = "Working directory is %s\n";
+inline constexpr char kPwd[] = "'%s' is current directory.\n";
+inline constexpr char kShowDef[] = "  DKA100:%s\n";
+inline constexpr char kCannotQueryVolume[] = "Cannot obtain volume info. %s";
+
+inline constexpr char kShowDevHeader[] =
+    "\n"
+    "Device                 Device           Error    Volume         Free  Trans Mnt\n"
+    " Name                  Status           Count     Label        Blocks Count Cnt\n";
+inline constexpr char kShowDevMounted[] = "DKA100:                Mounted            N/A  %12.12s%10lu   N/A   1\n";
+inline constexpr char kShowDevOnline[] = "DKA100:                Online             N/A                                  \n";
+
+inline constexpr char kFullDisk[] = "\nDisk        DKA100:, device type   N/A, is online, ";
+inline constexpr char kFullMounted[] = "mounted, ";
+inline constexpr char kFullFileOriented[] = "file-oriented\n    device, error logging is disabled.\n\n";
+inline constexpr char kFullErrorCount[] =
+    "    Error count                  N/A    Operations completed                N/A\n";
+inline constexpr char kFullOwnerProcess[] = "    Owner process        \"F11ODS2XFR\"    Owner UIC                  %12.12s\n";
+inline constexpr char kFullProcessId[] =
+    "    Owner process ID             N/A    Dev Prot                            N/A\n"
+    "    Reference count              N/A    Default buffer size                 512\n";
+inline constexpr char kFullTotalBlocks[] = "    Total blocks          %10lu    Sectors per track            %10lu\n";
+inline constexpr char kFullCylinders[] = "    Total cylinders       %10lu    Tracks per cylinder          %10lu\n\n";
+inline constexpr char kFullLabel[] = "    Volume label      \"%12.12s\"    Relative volume number           %5u\n";
+inline constexpr char kFullCluster[] = "    Cluster size               %5u    Transaction count                   N/A\n";
+inline constexpr char kFullFreeBlocks[] = "    Free blocks           %10lu    Maximum files allowed        %10lu\n";
+inline constexpr char kFullExtend[] = "    Extend quantity            %5u    Mount count                           1\n";
+inline constexpr char kFullFixed[] =
+    "    Mount status              System    Cache name                          N/A\n"
+    "    Extent cache size            N/A    Maximum blocks in extent cache      N/A\n"
+    "    File ID cache size           N/A    Blocks currently in extent cache    N/A\n"
+    "    Quota cache size             N/A    Maximum buffers in FCP cache        N/A\n";
+inline constexpr char kFullVolumeOwner[] = "    Volume owner UIC    %12.12s    Vol Prot    S:,O:,G:,W:\n";
+inline constexpr char kFullStatus[] =
+    "\n"
+    "  Volume Status: subject to mount verification, file high-water marking, write-\n"
+    "      back caching disabled.\n"
+    "\n";
+
+inline constexpr char kViImage[] = "volume image file is '%s' .\n";
+inline constexpr char kViLabel[] = "volume label is '%10s'.\n";
+inline constexpr char kViOwner[] = "volume ownername is '%10s'.\n";
+inline constexpr char kViSize[] = "volume size is '%d'.\n";
+inline constexpr char kViSectors[] = "volume sectors is '%d'.\n";
+inline constexpr char kViCylinder[] = "volume cylinder is '%d'.\n";
+inline constexpr char kViTracks[] = "volume tracks is '%d'.\n";
+inline constexpr char kViRvn[] = "volume rvn is '%d'.\n";
+inline constexpr char kViCluster[] = "volume cluster is '%d'.\n";
+inline constexpr char kViMaxFiles[] = "volume maxfiles is '%d'.\n";
+inline constexpr char kViExtend[] = "volume extend is '%d'.\n";
+inline constexpr char kViFreeBlocks[] = "volume freeblocks is '%d'.\n";
+
+}  // namespace volxfer::msg

@@ -1,0 +1,157 @@
+#include "shell.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <strings.h>
+
+#include "messages.h"
+#include "output.h"
+
+namespace volxfer {
+
+namespace {
+constexpr std::size_t kVolumeNameLimit = 517;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool SameIgnoringCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+}  // namespace
+
+std::vector<std::string> SplitWords(std::string_view line) {
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && IsBlank(line[at])) ++at;
+    std::size_t start = at;
+    while (at < line.size() && !IsBlank(line[at])) ++at;
+    if (at > start) words.emplace_back(line.substr(start, at - start));
+  }
+  return words;
+}
+
+Shell::Shell() { state_.CurrentDirectory = msg::kNotConnected; }
+
+int Shell::Run(LineReader& reader) {
+  std::string line;
+  while (!state_.QuitRequested) {
+    if (!reader.ReadLine(line)) {
+      Bye({});
+      break;
+    }
+    RunLine(line);
+  }
+  Print("\n");
+  std::fflush(stdout);
+  return 0;
+}
+
+void Shell::RunLine(const std::string& line) {
+  if (line.empty()) return;
+  std::size_t first = 0;
+  while (first < line.size() && IsBlank(line[first])) ++first;
+  if (first < line.size() && line[first] == '!') {
+    std::string command = line.substr(first + 1);
+    if (!command.empty() && command.back() == '\n') command.pop_back();
+    std::fflush(stdout);
+    [[maybe_unused]] int ignored = std::system(command.c_str());
+    Print("\n");
+    return;
+  }
+  std::vector<std::string> words = SplitWords(line);
+  if (words.empty()) return;
+  const CommandEntry* entry = FindCommand(words[0]);
+  if (!entry) {
+    ErrorMessage(msg::kInvalidCommand);
+    return;
+  }
+  (this->*entry->handler)(Words(words).subspan(1));
+}
+
+void Shell::Help(Words) { Print("%s", msg::kHelp); }
+
+void Shell::Ascii(Words) {
+  state_.TransferMode = 1;
+  Print(msg::kTypeAscii);
+}
+
+void Shell::Bin(Words) {
+  state_.TransferMode = 0;
+  Print(msg::kTypeImage);
+}
+
+void Shell::Bye(Words) {
+  engine_.VolumeClose(state_.ConnectedHandle);
+  state_.CurrentDirectory = msg::kNotConnected;
+  state_.ConnectedHandle = -1;
+  Print(msg::kGoodbye);
+  state_.QuitRequested = true;
+}
+
+void Shell::Close(Words) {
+  if (state_.ConnectedHandle == -1) {
+    Print(msg::kNotConnectedLine);
+    return;
+  }
+  engine_.VolumeClose(state_.ConnectedHandle);
+  Print(msg::kDisconnected, state_.VolumeName.c_str());
+  state_.CurrentDirectory = msg::kNotConnected;
+  state_.ConnectedHandle = -1;
+}
+
+void Shell::Mode(Words words) {
+  if (words.empty()) {
+    ErrorMessage(msg::kModeUsage);
+  } else if (SameIgnoringCase(words[0], "bin")) {
+    state_.TransferMode = 0;
+  } else if (SameIgnoringCase(words[0], "ascii")) {
+    state_.TransferMode = 1;
+  } else {
+    Print(msg::kInvalidMode, words[0].c_str());
+  }
+}
+
+void Shell::Debug(Words words) {
+  if (words.empty()) {
+    ErrorMessage(msg::kDebugUsage);
+  } else if (SameIgnoringCase(words[0], "on") || SameIgnoringCase(words[0], "off")) {
+    Print(msg::kNoDebugSupport);
+  } else {
+    Print(msg::kInvalidDebugMode, words[0].c_str());
+  }
+}
+
+void Shell::Open(Words words) {
+  if (words.empty()) {
+    ErrorMessage(msg::kOpenUsage);
+    return;
+  }
+  bool read_only = false;
+  if (words.size() > 1) {
+    if (SameIgnoringCase(words[1], "ro")) {
+      read_only = true;
+    } else if (!SameIgnoringCase(words[1], "rw")) {
+      Print(msg::kInvalidMode, words[1].c_str());
+      return;
+    }
+  }
+  if (state_.ConnectedHandle != -1) {
+    Print(msg::kAlreadyConnected, state_.VolumeName.c_str());
+    return;
+  }
+  const std::string& name = words[0];
+  int handle = engine_.VolumeOpen(name.c_str(), read_only);
+  if (handle < 0) {
+    ErrorMessage(msg::kCannotOpenVolume, name.c_str(), ErrorText(engine_).c_str());
+    return;
+  }
+  state_.VolumeName = name.substr(0, kVolumeNameLimit);
+  Print(read_only ? msg::kConnectedReadOnly : msg::kConnectedReadWrite, state_.VolumeName.c_str());
+  state_.ConnectedHandle = handle;
+  state_.CurrentDirectory = msg::kTopDirectory;
+}
+
+// The transfer commands arrive with the write path; until then they do nothing.
+void Shell::Get(Words) {}
+void Shell::Put(Words) {}
+void Shell::Lcd(Words) {}
+
+}  // namespace volxfer

@@ -1,0 +1,70 @@
+// The shell's state and the handlers of its commands. The loop reads a line, splits it into words
+// and runs the command the first word selects, until a quit command or the end of the input.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "../ods2/engine.h"
+#include "command_table.h"
+#include "line_reader.h"
+
+namespace volxfer {
+
+struct ShellState {
+  int ConnectedHandle = -1;
+  std::string CurrentDirectory;
+  std::string VolumeName;
+  int TransferMode = 0;  // 0 binary ("I"), 1 ascii ("A")
+  bool QuitRequested = false;
+};
+
+// Words separated by space, tab and line feed; no quoting.
+std::vector<std::string> SplitWords(std::string_view line);
+
+class Shell {
+ public:
+  Shell();
+  // Runs until a quit command or the end of input; the process exit status.
+  int Run(LineReader& reader);
+  // Runs one line as the loop would.
+  void RunLine(const std::string& line);
+  const ShellState& state() const { return state_; }
+
+  // Command handlers (table entries).
+  void Help(Words);
+  void Ascii(Words);
+  void Bin(Words);
+  void Bye(Words);
+  void Close(Words);
+  void Debug(Words);
+  void Mode(Words);
+  void Open(Words);
+  void Cd(Words);
+  void Cdup(Words);
+  void Dir(Words);
+  void DirDate(Words);
+  void DirFileId(Words);
+  void DirProt(Words);
+  void DirSize(Words);
+  void Ls(Words);
+  void Pwd(Words);
+  void ShowDef(Words);
+  void ShowDev(Words);
+  void ShowDevFull(Words);
+  void VolumeInformation(Words);
+  void Get(Words);
+  void Put(Words);
+  void Lcd(Words);
+
+ private:
+  enum class ListingStyle { kBrief, kDate, kFileId, kProt, kSize };
+  void Listing(Words words, ListingStyle style);
+  void PrintListingEntry(const ods2::FileInfo& info, ListingStyle style);
+  void ChangeDirectory(std::string word);
+
+  ods2::Engine engine_;
+  ShellState state_;
+};
+
+}  // namespace volxfer

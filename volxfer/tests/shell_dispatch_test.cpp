@@ -1,0 +1,61 @@
+// The command table and the abbreviation rule, and word splitting.
+#include <gtest/gtest.h>
+
+#include "shell/command_table.h"
+#include "shell/shell.h"
+
+namespace {
+
+struct Abbreviation {
+  const char* typed;
+  const char* selects;  // null: no command
+};
+
+class AbbreviationRule : public testing::TestWithParam<Abbreviation> {};
+
+TEST_P(AbbreviationRule, FirstEntryInTableOrderWins) {
+  const volxfer::CommandEntry* entry = volxfer::FindCommand(GetParam().typed);
+  if (!GetParam().selects) {
+    EXPECT_EQ(entry, nullptr) << GetParam().typed << " selected " << (entry ? entry->name : "");
+  } else {
+    ASSERT_NE(entry, nullptr) << GetParam().typed;
+    EXPECT_EQ(entry->name, GetParam().selects);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WorkedResults, AbbreviationRule,
+    testing::Values(Abbreviation{"q", "quit"}, Abbreviation{"h", "help"}, Abbreviation{"sh", "show_dev"},
+                    Abbreviation{"sho", "show_dev"}, Abbreviation{"show_de", "show_dev"},
+                    Abbreviation{"show_def", "show_def"}, Abbreviation{"show_dev", "show_dev"},
+                    Abbreviation{"show_dev/ful", nullptr}, Abbreviation{"show_dev/full", "show_dev/full"},
+                    Abbreviation{"st", "status"}, Abbreviation{"re", "recv"}, Abbreviation{"dir/s", "dir/size"},
+                    Abbreviation{"dir/d", "dir/date"}, Abbreviation{"dir/f", "dir/file_id"},
+                    Abbreviation{"dir/p", "dir/prot"}, Abbreviation{"dis", "disconnect"}, Abbreviation{"cdu", "cdup"},
+                    Abbreviation{"lc", "lcd"}, Abbreviation{"lo", "lo"}, Abbreviation{"op", "open"},
+                    Abbreviation{"?", "?"}, Abbreviation{"cd", "cd"}, Abbreviation{"cl", "close"},
+                    Abbreviation{"di", nullptr}, Abbreviation{"dir/", nullptr}, Abbreviation{"a", nullptr},
+                    Abbreviation{"as", nullptr}, Abbreviation{"e", nullptr}, Abbreviation{"s", nullptr},
+                    Abbreviation{"v", nullptr}, Abbreviation{"l", nullptr}, Abbreviation{"p", nullptr},
+                    Abbreviation{"g", nullptr}, Abbreviation{"c", nullptr}, Abbreviation{"d", nullptr},
+                    Abbreviation{"quits", nullptr}, Abbreviation{"Quit", nullptr}, Abbreviation{"HELP", nullptr},
+                    Abbreviation{"mkdir", nullptr}, Abbreviation{"del", nullptr}, Abbreviation{"delete", nullptr}),
+    [](const auto& info) { return "row" + std::to_string(info.index); });
+
+TEST(CommandTable, HoldsTheThirtyOneEntriesInOrder) {
+  std::vector<std::string_view> names;
+  for (const auto& entry : volxfer::CommandTable()) names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string_view>{
+                       "?", "ascii", "bin", "bye", "cd", "cdup", "close", "debug", "dir", "dir/date", "dir/file_id",
+                       "dir/prot", "dir/size", "disconnect", "exit", "get", "help", "lcd", "lo", "ls", "mode", "open",
+                       "put", "pwd", "quit", "recv", "show_dev", "show_dev/full", "show_def", "status", "vi"}));
+}
+
+TEST(SplitWords, BlanksTabsAndLineEndsSeparateWords) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(volxfer::SplitWords("  open\tdisk.img  ro\n"), (V{"open", "disk.img", "ro"}));
+  EXPECT_EQ(volxfer::SplitWords(" \t\n"), V{});
+  EXPECT_EQ(volxfer::SplitWords("\"a b\"\\ c"), (V{"\"a", "b\"\\", "c"}));  // no quoting, no escape
+}
+
+}  // namespace
