@@ -7,6 +7,13 @@
 #include "alu.h"
 #include "homemicro/core/machine.h"
 
+// The operand helpers sit on every instruction's path; the compiler must not leave them as calls.
+#if defined(__GNUC__)
+#define HOMEMICRO_HOT_INLINE inline __attribute__((always_inline))
+#else
+#define HOMEMICRO_HOT_INLINE inline
+#endif
+
 namespace homemicro {
 
 struct Operand {
@@ -19,7 +26,7 @@ constexpr int RegisterNumber(ExtendedAddress a) { return static_cast<int>((a - k
 
 // The operand address of a 6-bit field, with every register side effect.
 template <bool Byte>
-inline ExtendedAddress ResolveAddress(Machine& m, unsigned field) {
+HOMEMICRO_HOT_INLINE ExtendedAddress ResolveAddress(Machine& m, unsigned field) {
   auto& R = m.State().R;
   const unsigned n = field & 7;
   constexpr uint16_t kByteStep = Byte ? 1 : 2;
@@ -57,7 +64,7 @@ inline ExtendedAddress ResolveAddress(Machine& m, unsigned field) {
 }
 
 template <bool Byte>
-inline uint16_t ReadOperandValue(Machine& m, ExtendedAddress a) {
+HOMEMICRO_HOT_INLINE uint16_t ReadOperandValue(Machine& m, ExtendedAddress a) {
   if (IsRegister(a)) return m.State().R[RegisterNumber(a)] & alu::kMask<Byte>;
   if constexpr (Byte) {
     return m.ReadByte(a);
@@ -68,7 +75,7 @@ inline uint16_t ReadOperandValue(Machine& m, ExtendedAddress a) {
 
 // `ResolveOperand`: address and value of a field. Register mode skips the bus entirely.
 template <bool Byte>
-inline Operand ResolveOperand(Machine& m, unsigned field) {
+HOMEMICRO_HOT_INLINE Operand ResolveOperand(Machine& m, unsigned field) {
   if ((field & 070) == 0) {
     const unsigned n = field & 7;
     return {RegisterAddress(static_cast<int>(n)), static_cast<uint16_t>(m.State().R[n] & alu::kMask<Byte>)};
@@ -80,7 +87,7 @@ inline Operand ResolveOperand(Machine& m, unsigned field) {
 // Stores a result; a byte into a register changes its low byte only. False when the write took
 // the bus-error trap, after which the instruction must set no condition code.
 template <bool Byte>
-inline bool StoreResult(Machine& m, ExtendedAddress a, uint16_t value) {
+HOMEMICRO_HOT_INLINE bool StoreResult(Machine& m, ExtendedAddress a, uint16_t value) {
   if (IsRegister(a)) {
     uint16_t& r = m.State().R[RegisterNumber(a)];
     r = Byte ? static_cast<uint16_t>((r & 0177400) | (value & 0377)) : value;
@@ -95,7 +102,7 @@ inline bool StoreResult(Machine& m, ExtendedAddress a, uint16_t value) {
 }
 
 // MOVB and MFPS: a register receives the byte sign-extended; memory receives the byte.
-inline bool StoreByteExtended(Machine& m, ExtendedAddress a, uint16_t value) {
+HOMEMICRO_HOT_INLINE bool StoreByteExtended(Machine& m, ExtendedAddress a, uint16_t value) {
   if (IsRegister(a)) {
     m.State().R[RegisterNumber(a)] = static_cast<uint16_t>(static_cast<int8_t>(value & 0377));
     return true;

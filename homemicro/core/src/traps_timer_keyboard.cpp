@@ -44,18 +44,15 @@ void Machine::KeyboardReset() {
   state_.KeyData = 0;
 }
 
-void Machine::Step() {
-  ExecuteInstruction();
+// The trace rule at the end of Step: a pending trace trap is taken after the instruction; an
+// RTT in this instruction makes the next one trace.
+void Machine::FinishTraceStep() {
   if (state_.TraceTrapPending) Trap(kBreakpointVector);
   state_.TraceTrapPending = state_.TraceArmed;
   state_.TraceArmed = 0;
 }
 
-void Machine::TimerTick() {
-  state_.TimerPrescaleCount = static_cast<uint16_t>(state_.TimerPrescaleCount + 1);
-  const unsigned period = 10u * (state_.TimerDiv4 ? 4u : 1u) * (state_.TimerDiv16 ? 16u : 1u);
-  // An equality test: shortening the period below the count lets the count run round 0177777.
-  if (state_.TimerPrescaleCount != period) return;
+void Machine::TimerStep() {
   state_.TimerPrescaleCount = 0;
   if (state_.TimerCountdown == 0) state_.TimerCountdown = MemoryWord(kTimerReloadRegister);
   state_.TimerCountdown = static_cast<uint16_t>(state_.TimerCountdown - 1);

@@ -2,7 +2,9 @@
 // operations through which the run loop, the tracer and the tools reach it.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "homemicro/core/host_services.h"
 #include "homemicro/core/machine_state.h"
@@ -65,11 +67,21 @@ class Machine {
 
   static bool IsRomArea(ExtendedAddress a) { return a >= kRomStart && a < kRegisterPageStart; }
   uint16_t MemoryWord(uint32_t even) const {
-    return static_cast<uint16_t>(state_.Memory[even] | (state_.Memory[even + 1] << 8));
+    if constexpr (std::endian::native == std::endian::little) {
+      uint16_t word;
+      std::memcpy(&word, &state_.Memory[even], 2);
+      return word;
+    } else {
+      return static_cast<uint16_t>(state_.Memory[even] | (state_.Memory[even + 1] << 8));
+    }
   }
   void StoreMemoryWord(uint32_t even, uint16_t value) {
-    state_.Memory[even] = static_cast<uint8_t>(value);
-    state_.Memory[even + 1] = static_cast<uint8_t>(value >> 8);
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&state_.Memory[even], &value, 2);
+    } else {
+      state_.Memory[even] = static_cast<uint8_t>(value);
+      state_.Memory[even + 1] = static_cast<uint8_t>(value >> 8);
+    }
   }
   uint16_t ReadWordSlow(ExtendedAddress address);
   uint8_t ReadByteSlow(ExtendedAddress address);
@@ -78,6 +90,8 @@ class Machine {
   void WriteSystemRegister(uint16_t value);
   uint16_t SystemRegisterValue() const;
   void ServeTapeCall();
+  void FinishTraceStep();
+  void TimerStep();
 
   MachineState state_;
   FrontEndSettings& settings_;
@@ -110,6 +124,20 @@ inline void Machine::WriteByte(ExtendedAddress address, uint8_t value) {
     return;
   }
   WriteByteSlow(address, value);
+}
+
+inline void Machine::Step() {
+  ExecuteInstruction();
+  // Nothing to do unless a trace trap is pending or RTT just armed one.
+  if (state_.TraceTrapPending | state_.TraceArmed) FinishTraceStep();
+}
+
+inline void Machine::TimerTick() {
+  state_.TimerPrescaleCount = static_cast<uint16_t>(state_.TimerPrescaleCount + 1);
+  // 10, 40, 160 or 640 instructions; an equality test, so shortening the period below the
+  // count lets the count run round 0177777 first.
+  const unsigned period = 10u << (state_.TimerDiv4 ? 2 : 0) << (state_.TimerDiv16 ? 4 : 0);
+  if (state_.TimerPrescaleCount == period) TimerStep();
 }
 
 }  // namespace homemicro

@@ -1,0 +1,78 @@
+// Emulated instructions per second of the machine core, driven as the run loop drives it
+// (Step, then TimerTick), on a real program: it fills the screen with a word pattern built by a
+// subroutine, then checksums it byte by byte with branches, and starts over.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "homemicro/core/machine.h"
+
+namespace {
+
+using homemicro::Machine;
+
+class SilentHost : public homemicro::HostServices {
+ public:
+  void ShowMessage(std::string_view, homemicro::MessageIcon) override {}
+  bool AskYesNo(std::string_view) override { return false; }
+  void StopRunTimer() override {}
+  void StartRunTimer() override {}
+  void SpeakerOutput(uint16_t) override {}
+  std::optional<std::string> OpenFileDialog(const homemicro::OpenFileRequest&) override { return std::nullopt; }
+  void EndProgram() override {}
+};
+
+constexpr uint16_t kProgramAddress = 01000;
+constexpr uint16_t kProgram[] = {
+    0012706, 0001000,  // 01000 MOV #1000,SP
+    0012701, 0040000,  // 01004 MOV #40000,R1     ; fill the screen
+    0012702, 0020000,  // 01010 MOV #20000,R2     ; 8192 words
+    0012700, 0012345,  // 01014 MOV #12345,R0
+    0010021,           // 01020 MOV R0,(R1)+
+    0004767, 0000036,  // 01022 JSR PC,01064      ; next pattern word
+    0077204,           // 01026 SOB R2,01020
+    0012701, 0040000,  // 01030 MOV #40000,R1     ; checksum it
+    0012702, 0040000,  // 01034 MOV #40000,R2     ; 16384 bytes
+    0005003,           // 01040 CLR R3
+    0112104,           // 01042 MOVB (R1)+,R4
+    0060403,           // 01044 ADD R4,R3
+    0105704,           // 01046 TSTB R4
+    0100001,           // 01050 BPL 01054
+    0005203,           // 01052 INC R3
+    0077206,           // 01054 SOB R2,01042
+    0000137, 0001004,  // 01056 JMP @#1004
+    0000240,           // 01062 NOP
+    0006300,           // 01064 ASL R0
+    0005500,           // 01066 ADC R0
+    0000207,           // 01070 RTS PC
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long long instructions = argc > 1 ? std::atoll(argv[1]) : 200'000'000LL;
+  homemicro::FrontEndSettings settings;
+  SilentHost host;
+  Machine machine(settings, host);
+  uint16_t address = kProgramAddress;
+  for (uint16_t word : kProgram) {
+    machine.WriteWord(address, word);
+    address += 2;
+  }
+  machine.State().R[homemicro::kPC] = kProgramAddress;
+
+  const auto start = std::chrono::steady_clock::now();
+  for (long long i = 0; i < instructions; ++i) {
+    machine.Step();
+    machine.TimerTick();
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const uint16_t pc = machine.State().R[homemicro::kPC];
+  if (pc < kProgramAddress || pc >= address) {
+    std::fprintf(stderr, "the program left its loop: PC=%06o\n", pc);
+    return 1;
+  }
+  std::printf("core: %lld instructions in %.3f s = %.1f million emulated instructions per second\n", instructions,
+              seconds, instructions / seconds / 1e6);
+  return 0;
+}
