@@ -1,0 +1,18 @@
+// homemicro: the BK-0010.01 emulator's program entry. The windows are created once, the main
+// window first; start-up reads the configuration from the current directory.
+#include <QApplication>
+#include <QDir>
+
+#include "main_fm.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("homemicro");
+  QApplication::setDesktopFileName("homemicro");
+  TfmMain main(MakeAudioSinkOutput());
+  if (!main.StartUp(QDir::currentPath())) return 1;
+  main.show();
+  main.activateWindow();
+  if (main.ProgramEnding()) return 1;
+  return app.exec();
+}

@@ -1,0 +1,192 @@
+// TfmMain's commands: Play and Stop, the command keys, the colours, the palette and RAM image
+// files, and the modal windows.
+#include <QColorDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+
+#include "about_fm.h"
+#include "dir_fm.h"
+#include "homemicro/frontend/palette_file.h"
+#include "homemicro/frontend/ram_image.h"
+#include "main_fm.h"
+#include "options_fm.h"
+#include "palette_fm.h"
+#include "screen_box.h"
+#include "tracer_fm.h"
+#include "ui_support.h"
+
+using namespace homemicro;
+
+namespace {
+
+const char* const kPaletteFilter = "Файлы палитры (.bkp) (*.bkp);;Все файлы (*.*)";
+const char* const kRamFilter = "BIN-files (*.bin);;All files (*.*)";
+
+QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+void TfmMain::RunModal(const std::function<void()>& body) {
+  session_->BeginModal();
+  body();
+  session_->EndModal();
+  // The machine runs again: the buttons and the tracer follow the run state.
+  session_->State().PlayDown = true;
+  if (fmTracer) fmTracer->hideQuietly();
+  RefreshButtons();
+}
+
+void TfmMain::sbPlayClick() {
+  session_->Play();
+  if (fmTracer) fmTracer->hideQuietly();
+  RefreshButtons();
+}
+
+void TfmMain::sbStopClick() {
+  session_->Stop();
+  RefreshButtons();
+  fmTracer->ShowStopped(session_->LastPc());
+}
+
+void TfmMain::FormKeyDown(uint16_t virtualKey, uint8_t shiftState) {
+  if (ending_) return;
+  // Alt+F4 closes the window; it must not toggle the sound on its way.
+  if (virtualKey == vk::F4 && (shiftState & kAltBit)) {
+    close();
+    return;
+  }
+  if (virtualKey == vk::Enter && (shiftState & kAltBit)) {
+    toggleFullScreen();
+    return;
+  }
+  switch (session_->KeyDown(virtualKey, shiftState)) {
+    case KeyCommand::ShowAbout: Image1Click(); break;
+    case KeyCommand::ShowDirectoryChooser: sbCDirClick(); break;
+    case KeyCommand::ShowSettings: sbOptionsClick(); break;
+    case KeyCommand::Stopped:
+      RefreshButtons();
+      fmTracer->ShowStopped(session_->LastPc());
+      break;
+    case KeyCommand::Played:
+      fmTracer->hideQuietly();
+      RefreshButtons();
+      break;
+    case KeyCommand::HardReset:
+      pbScreen->update();
+      RefreshButtons();
+      break;
+    case KeyCommand::ScreenModeToggled:
+      RefreshButtons();
+      if (session_->State().RunTimerEnabled) pbScreen->update();
+      break;
+    case KeyCommand::SoundToggled:
+    case KeyCommand::RomControlToggled:
+      RefreshButtons();
+      break;
+    case KeyCommand::SoftReset:
+    case KeyCommand::None:
+      break;
+  }
+}
+
+void TfmMain::FormKeyUp(uint16_t, uint8_t) { session_->KeyUp(); }
+
+void TfmMain::Image1Click() {
+  RunModal([this] { fmAbout->exec(); });
+}
+
+void TfmMain::sbCDirClick() {
+  RunModal([this] { fmDir->exec(); });
+}
+
+void TfmMain::sbOptionsClick() {
+  RunModal([this] { fmOptions->exec(); });
+}
+
+void TfmMain::pnColorClick(int panel) {
+  RunModal([this, panel] {
+    fmPalette->Tag = ColorCell(session_->State().PaletteEntries[static_cast<size_t>(panel)]);
+    fmPalette->exec();
+    session_->SetPaletteEntry(panel, fmPalette->Tag);
+    ShowColors();
+  });
+}
+
+void TfmMain::sbCResetClick() {
+  session_->DefaultColors();
+  ShowColors();
+}
+
+void TfmMain::sbBorderClick() {
+  RunModal([this] {
+    const QColor chosen = QColorDialog::getColor(pbScreen->borderColour(), this);
+    if (!chosen.isValid()) return;
+    pbScreen->setBorderColour(chosen);
+    session_->State().BorderColor = static_cast<uint32_t>(chosen.red()) | (static_cast<uint32_t>(chosen.green()) << 8) |
+                                    (static_cast<uint32_t>(chosen.blue()) << 16);
+  });
+}
+
+void TfmMain::sbSavePalClick() {
+  RunModal([this] {
+    const QString path = ChooseFile({true, "Введите имя файла палитры для сохранения...", kPaletteFilter, "bkp", false});
+    if (path.isEmpty()) return;
+    const std::string error = session_->SavePalette(path.toStdString());
+    if (!error.empty()) ShowGeneralError(this, QString::fromStdString(error));
+  });
+}
+
+void TfmMain::sbLoadPalClick() {
+  RunModal([this] {
+    const QString path = ChooseFile({false, "Выберите файл для загрузки...", kPaletteFilter, "bkp", false});
+    if (!path.isEmpty()) {
+      const std::string error = session_->LoadPalette(path.toStdString());
+      if (!error.empty()) QMessageBox::critical(this, kMessageCaption, QString::fromStdString(error));
+    }
+    ShowColors();
+  });
+}
+
+// The machine keeps running while the RAM image dialogs are open.
+void TfmMain::sbSaveMemClick() {
+  const QString path = ChooseFile({true, "Сохранить ОЗУ", kRamFilter, "bin", false});
+  if (path.isEmpty()) return;
+  if (QFileInfo::exists(path) && !AskYesNo(kOverwriteQuestion)) return;
+  const std::string error = session_->SaveRam(path.toStdString());
+  if (!error.empty()) {
+    ShowGeneralError(this, QString::fromStdString(error));
+    return;
+  }
+  QMessageBox::information(this, kMessageCaption, FromView(kRamSavedMessage));
+}
+
+void TfmMain::sbLoadMemClick() {
+  const QString path = ChooseFile({false, "Загрузить ОЗУ", kRamFilter, "bin", false});
+  if (path.isEmpty() || !QFileInfo::exists(path)) return;
+  const std::string error = session_->LoadRam(path.toStdString());
+  if (!error.empty()) {
+    ShowGeneralError(this, QString::fromStdString(error));
+    return;
+  }
+  pbScreen->update();
+  QMessageBox::information(this, kMessageCaption, FromView(kRamLoadedMessage));
+}
+
+void TfmMain::toggleFullScreen() {
+  if (isFullScreen()) {
+    showNormal();
+  } else {
+    showFullScreen();
+  }
+}
+
+void TfmMain::ShowScreenMenu(QPoint globalPos) {
+  QMenu menu(this);
+  menu.addAction("Сохранить ОЗУ...", this, &TfmMain::sbSaveMemClick);
+  menu.addAction("Загрузить ОЗУ...", this, &TfmMain::sbLoadMemClick);
+  menu.addSeparator();
+  menu.addAction(isFullScreen() ? "Обычный размер (Alt+Enter)" : "Во весь экран (Alt+Enter)", this,
+                 &TfmMain::toggleFullScreen);
+  menu.exec(globalPos);
+}
