@@ -1,6 +1,8 @@
-// Every instruction of the opcode map, one handler each; byte and word forms share a template.
-// Handlers run from a 65536-entry table indexed by the instruction word.
+// Every instruction of the opcode map. Operand instructions are templates on the operand size
+// and on the addressing modes; the 65536-entry handler table holds the instantiation that each
+// instruction word needs, so executing an instruction is one fetch and one indexed call.
 #include <array>
+#include <utility>
 
 #include "addressing.h"
 #include "alu.h"
@@ -12,298 +14,404 @@ namespace homemicro {
 using alu::kMask;
 using alu::kSign;
 
-struct InstructionSet {
-  using Handler = void (*)(Machine&);
+namespace {
 
-  static MachineState& S(Machine& m) { return m.state_; }
-  static unsigned SourceField(const Machine& m) { return (m.state_.Opcode >> 6) & 077; }
-  static unsigned DestinationField(const Machine& m) { return m.state_.Opcode & 077; }
-  static unsigned RegisterField(const Machine& m) { return (m.state_.Opcode >> 6) & 7; }
+enum class StoreKind { None, Plain, SignExtend };
 
-  // --- double operand ---
+// --- double-operand instructions: Result from (source, destination), then the flags ---
 
-  template <bool Byte>
-  static void Mov(Machine& m) {
-    S(m).ByteMode = Byte;
-    const uint16_t src = ResolveOperand<Byte>(m, SourceField(m)).value;
-    const Operand dst = ResolveOperand<Byte>(m, DestinationField(m));
-    const bool stored = Byte ? StoreByteExtended(m, dst.address, src) : StoreResult<Byte>(m, dst.address, src);
-    if (stored) alu::SetLogicalFlags<Byte>(S(m), src);
+template <bool B>
+struct MovOp {
+  static constexpr bool kByte = B;
+  static constexpr StoreKind kStore = B ? StoreKind::SignExtend : StoreKind::Plain;  // MOVB R: sign-extends
+  static uint32_t Result(uint16_t s, uint16_t) { return s; }
+  static void SetFlags(MachineState& st, uint16_t, uint16_t, uint32_t r) { alu::SetLogicalFlags<B>(st, r); }
+};
+template <bool B>
+struct CmpOp {
+  static constexpr bool kByte = B;
+  static constexpr StoreKind kStore = StoreKind::None;
+  static uint32_t Result(uint16_t s, uint16_t d) { return static_cast<uint32_t>(s - d); }
+  static void SetFlags(MachineState& st, uint16_t s, uint16_t d, uint32_t r) { alu::SetSubtractFlags<B>(st, s, d, r); }
+};
+template <bool B>
+struct BitOp {
+  static constexpr bool kByte = B;
+  static constexpr StoreKind kStore = StoreKind::None;
+  static uint32_t Result(uint16_t s, uint16_t d) { return s & d; }
+  static void SetFlags(MachineState& st, uint16_t, uint16_t, uint32_t r) { alu::SetLogicalFlags<B>(st, r); }
+};
+template <bool B>
+struct BicOp {
+  static constexpr bool kByte = B;
+  static constexpr StoreKind kStore = StoreKind::Plain;
+  static uint32_t Result(uint16_t s, uint16_t d) { return d & ~s & 0177777u; }
+  static void SetFlags(MachineState& st, uint16_t, uint16_t, uint32_t r) { alu::SetLogicalFlags<B>(st, r); }
+};
+template <bool B>
+struct BisOp {
+  static constexpr bool kByte = B;
+  static constexpr StoreKind kStore = StoreKind::Plain;
+  static uint32_t Result(uint16_t s, uint16_t d) { return d | s; }
+  static void SetFlags(MachineState& st, uint16_t, uint16_t, uint32_t r) { alu::SetLogicalFlags<B>(st, r); }
+};
+struct AddOp {
+  static constexpr bool kByte = false;
+  static constexpr StoreKind kStore = StoreKind::Plain;
+  static uint32_t Result(uint16_t s, uint16_t d) { return static_cast<uint32_t>(s) + d; }
+  static void SetFlags(MachineState& st, uint16_t s, uint16_t d, uint32_t r) { alu::SetAddFlags(st, s, d, r); }
+};
+struct SubOp {
+  static constexpr bool kByte = false;
+  static constexpr StoreKind kStore = StoreKind::Plain;
+  static uint32_t Result(uint16_t s, uint16_t d) { return static_cast<uint16_t>(d - s); }
+  static void SetFlags(MachineState& st, uint16_t s, uint16_t d, uint32_t r) {
+    alu::SetSubtractFlags<false>(st, d, s, r);
   }
+};
 
-  template <bool Byte>
-  static void Cmp(Machine& m) {
-    S(m).ByteMode = Byte;
-    const uint16_t src = ResolveOperand<Byte>(m, SourceField(m)).value;
-    const uint16_t dst = ResolveOperand<Byte>(m, DestinationField(m)).value;
-    alu::SetSubtractFlags<Byte>(S(m), src, dst, static_cast<uint32_t>(src - dst));
+// Source resolved completely before the destination; the destination is always read; a refused
+// store ends the instruction without condition codes.
+template <class Op>
+struct DoubleOperand {
+  template <unsigned SrcMode, unsigned DstMode>
+  static void Run(Machine& m) {
+    constexpr bool B = Op::kByte;
+    MachineState& st = m.State();
+    if constexpr (B) st.ByteMode = 1;
+    const uint16_t opcode = st.Opcode;
+    const uint16_t src = ResolveOperand<B, SrcMode>(m, (opcode >> 6) & 7).value;
+    const Operand dst = ResolveOperand<B, DstMode>(m, opcode & 7);
+    const uint32_t result = Op::Result(src, dst.value);
+    if constexpr (Op::kStore == StoreKind::Plain) {
+      if (!StoreResult<B, DstMode>(m, dst.address, static_cast<uint16_t>(result))) return;
+    } else if constexpr (Op::kStore == StoreKind::SignExtend) {
+      if (!StoreByteExtended<DstMode>(m, dst.address, static_cast<uint16_t>(result))) return;
+    }
+    Op::SetFlags(st, src, dst.value, result);
   }
+};
 
-  template <bool Byte>
-  static void Bit(Machine& m) {
-    S(m).ByteMode = Byte;
-    const uint16_t src = ResolveOperand<Byte>(m, SourceField(m)).value;
-    const uint16_t dst = ResolveOperand<Byte>(m, DestinationField(m)).value;
-    alu::SetLogicalFlags<Byte>(S(m), src & dst);
-  }
+// --- single-operand instructions: Compute gives the result and the new V and C ---
 
-  // BIC, BIS, XOR: a logical result stored into the destination.
-  template <bool Byte, uint16_t (*Combine)(uint16_t src, uint16_t dst)>
-  static void LogicalStore(Machine& m) {
-    S(m).ByteMode = Byte;
-    const uint16_t src = ResolveOperand<Byte>(m, SourceField(m)).value;
-    const Operand dst = ResolveOperand<Byte>(m, DestinationField(m));
-    const uint16_t result = Combine(src, dst.value);
-    if (StoreResult<Byte>(m, dst.address, result)) alu::SetLogicalFlags<Byte>(S(m), result);
-  }
-  static uint16_t ClearBits(uint16_t src, uint16_t dst) { return static_cast<uint16_t>(dst & ~src); }
-  static uint16_t SetBits(uint16_t src, uint16_t dst) { return static_cast<uint16_t>(dst | src); }
-
-  static void Xor(Machine& m) {
-    const uint16_t reg = S(m).R[RegisterField(m)];  // the register is the source: read first
-    const Operand dst = ResolveOperand<false>(m, DestinationField(m));
-    const auto result = static_cast<uint16_t>(reg ^ dst.value);
-    if (StoreResult<false>(m, dst.address, result)) alu::SetLogicalFlags<false>(S(m), result);
-  }
-
-  static void Add(Machine& m) {
-    const uint16_t src = ResolveOperand<false>(m, SourceField(m)).value;
-    const Operand dst = ResolveOperand<false>(m, DestinationField(m));
-    const uint32_t sum = static_cast<uint32_t>(src) + dst.value;
-    if (StoreResult<false>(m, dst.address, static_cast<uint16_t>(sum))) alu::SetAddFlags(S(m), src, dst.value, sum);
-  }
-
-  static void Sub(Machine& m) {
-    const uint16_t src = ResolveOperand<false>(m, SourceField(m)).value;
-    const Operand dst = ResolveOperand<false>(m, DestinationField(m));
-    const auto difference = static_cast<uint16_t>(dst.value - src);
-    if (StoreResult<false>(m, dst.address, difference))
-      alu::SetSubtractFlags<false>(S(m), dst.value, src, difference);
-  }
-
-  // --- single operand ---
-
-  // A read-modify-write instruction: Compute returns the result and sets C and V; N and Z
-  // follow the result. Nothing is set when the store took the bus-error trap.
-  template <bool Byte, uint16_t (*Compute)(MachineState&, uint16_t, uint8_t& v, uint8_t& c)>
-  static void SingleOperand(Machine& m) {
-    S(m).ByteMode = Byte;
-    const Operand dst = ResolveOperand<Byte>(m, DestinationField(m));
-    uint8_t v = S(m).FlagV, c = S(m).FlagC;
-    const uint16_t result = Compute(S(m), dst.value, v, c) & kMask<Byte>;
-    if (!StoreResult<Byte>(m, dst.address, result)) return;
-    alu::SetNZ<Byte>(S(m), result);
-    S(m).FlagV = v;
-    S(m).FlagC = c;
-  }
-
-  template <bool Byte>
-  static uint16_t Clr(MachineState&, uint16_t, uint8_t& v, uint8_t& c) {
-    v = 0, c = 0;
-    return 0;
-  }
-  template <bool Byte>
-  static uint16_t Com(MachineState&, uint16_t d, uint8_t& v, uint8_t& c) {
+template <bool B>
+struct ClrOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState&, uint16_t, uint8_t& v, uint8_t& c) { return v = 0, c = 0, 0; }
+};
+template <bool B>
+struct ComOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState&, uint16_t d, uint8_t& v, uint8_t& c) {
     v = 0, c = 1;
     return static_cast<uint16_t>(~d);
   }
-  template <bool Byte>
-  static uint16_t Inc(MachineState&, uint16_t d, uint8_t& v, uint8_t&) {
-    const auto r = static_cast<uint16_t>((d + 1) & kMask<Byte>);
-    v = r == kSign<Byte>;
+};
+template <bool B>
+struct IncOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState&, uint16_t d, uint8_t& v, uint8_t&) {
+    const auto r = static_cast<uint16_t>((d + 1) & kMask<B>);
+    v = r == kSign<B>;
     return r;
   }
-  template <bool Byte>
-  static uint16_t Dec(MachineState&, uint16_t d, uint8_t& v, uint8_t&) {
-    v = d == kSign<Byte>;
+};
+template <bool B>
+struct DecOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState&, uint16_t d, uint8_t& v, uint8_t&) {
+    v = d == kSign<B>;
     return static_cast<uint16_t>(d - 1);
   }
-  template <bool Byte>
-  static uint16_t Neg(MachineState&, uint16_t d, uint8_t& v, uint8_t& c) {
-    const auto r = static_cast<uint16_t>((0 - d) & kMask<Byte>);
-    v = d == kSign<Byte>;
+};
+template <bool B>
+struct NegOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState&, uint16_t d, uint8_t& v, uint8_t& c) {
+    const auto r = static_cast<uint16_t>((0 - d) & kMask<B>);
+    v = d == kSign<B>;
     c = r != 0;
     return r;
   }
-  template <bool Byte>
-  static uint16_t Adc(MachineState& s, uint16_t d, uint8_t& v, uint8_t& c) {
-    const uint8_t c0 = s.FlagC;
-    v = c0 && d == kSign<Byte> - 1;
-    c = c0 && d == kMask<Byte>;
+};
+template <bool B>
+struct AdcOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState& st, uint16_t d, uint8_t& v, uint8_t& c) {
+    const uint8_t c0 = st.FlagC;
+    v = c0 && d == kSign<B> - 1;
+    c = c0 && d == kMask<B>;
     return static_cast<uint16_t>(d + c0);
   }
-  template <bool Byte>
-  static uint16_t Sbc(MachineState& s, uint16_t d, uint8_t& v, uint8_t& c) {
-    const uint8_t c0 = s.FlagC;
-    v = c0 && d == kSign<Byte>;
+};
+template <bool B>
+struct SbcOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState& st, uint16_t d, uint8_t& v, uint8_t& c) {
+    const uint8_t c0 = st.FlagC;
+    v = c0 && d == kSign<B>;
     c = c0 && d == 0;
     return static_cast<uint16_t>(d - c0);
   }
-  template <bool Byte>
-  static uint16_t Ror(MachineState& s, uint16_t d, uint8_t& v, uint8_t& c) {
-    const auto r = static_cast<uint16_t>((d >> 1) | (s.FlagC ? kSign<Byte> : 0));
+};
+template <bool B>
+struct TstOp {
+  static constexpr bool kByte = B, kStores = false;
+  static uint16_t Compute(const MachineState&, uint16_t d, uint8_t& v, uint8_t& c) { return v = 0, c = 0, d; }
+};
+// Shifts and rotates: C is the bit shifted out, V is N XOR C of the new codes.
+template <bool B>
+struct RorOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState& st, uint16_t d, uint8_t& v, uint8_t& c) {
+    const auto r = static_cast<uint16_t>((d >> 1) | (st.FlagC ? kSign<B> : 0));
     c = d & 1;
-    v = alu::SignOf<Byte>(r) ^ c;
+    v = alu::SignOf<B>(r) ^ c;
     return r;
   }
-  template <bool Byte>
-  static uint16_t Rol(MachineState& s, uint16_t d, uint8_t& v, uint8_t& c) {
-    const auto r = static_cast<uint16_t>(((d << 1) | s.FlagC) & kMask<Byte>);
-    c = alu::SignOf<Byte>(d);
-    v = alu::SignOf<Byte>(r) ^ c;
+};
+template <bool B>
+struct RolOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState& st, uint16_t d, uint8_t& v, uint8_t& c) {
+    const auto r = static_cast<uint16_t>(((d << 1) | st.FlagC) & kMask<B>);
+    c = alu::SignOf<B>(d);
+    v = alu::SignOf<B>(r) ^ c;
     return r;
   }
-  template <bool Byte>
-  static uint16_t Asr(MachineState&, uint16_t d, uint8_t& v, uint8_t& c) {
-    const auto r = static_cast<uint16_t>((d >> 1) | (d & kSign<Byte>));
+};
+template <bool B>
+struct AsrOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState&, uint16_t d, uint8_t& v, uint8_t& c) {
+    const auto r = static_cast<uint16_t>((d >> 1) | (d & kSign<B>));
     c = d & 1;
-    v = alu::SignOf<Byte>(r) ^ c;
+    v = alu::SignOf<B>(r) ^ c;
     return r;
   }
-  template <bool Byte>
-  static uint16_t Asl(MachineState&, uint16_t d, uint8_t& v, uint8_t& c) {
-    const auto r = static_cast<uint16_t>((d << 1) & kMask<Byte>);
-    c = alu::SignOf<Byte>(d);
-    v = alu::SignOf<Byte>(r) ^ c;
+};
+template <bool B>
+struct AslOp {
+  static constexpr bool kByte = B, kStores = true;
+  static uint16_t Compute(const MachineState&, uint16_t d, uint8_t& v, uint8_t& c) {
+    const auto r = static_cast<uint16_t>((d << 1) & kMask<B>);
+    c = alu::SignOf<B>(d);
+    v = alu::SignOf<B>(r) ^ c;
     return r;
   }
+};
 
-  template <bool Byte>
-  static void Tst(Machine& m) {
-    S(m).ByteMode = Byte;
-    const uint16_t d = ResolveOperand<Byte>(m, DestinationField(m)).value;
-    alu::SetLogicalFlags<Byte>(S(m), d);
-    S(m).FlagC = 0;
+template <class Op>
+struct SingleOperand {
+  template <unsigned DstMode>
+  static void Run(Machine& m) {
+    constexpr bool B = Op::kByte;
+    MachineState& st = m.State();
+    if constexpr (B) st.ByteMode = 1;
+    const Operand dst = ResolveOperand<B, DstMode>(m, st.Opcode & 7);
+    uint8_t v = st.FlagV, c = st.FlagC;
+    const auto result = static_cast<uint16_t>(Op::Compute(st, dst.value, v, c) & kMask<B>);
+    if constexpr (Op::kStores) {
+      if (!StoreResult<B, DstMode>(m, dst.address, result)) return;
+    }
+    alu::SetNZ<B>(st, result);
+    st.FlagV = v;
+    st.FlagC = c;
   }
+};
 
-  static void Swab(Machine& m) {
-    const Operand dst = ResolveOperand<false>(m, DestinationField(m));
+struct Swab {
+  template <unsigned DstMode>
+  static void Run(Machine& m) {
+    MachineState& st = m.State();
+    const Operand dst = ResolveOperand<false, DstMode>(m, st.Opcode & 7);
     const auto r = static_cast<uint16_t>((dst.value >> 8) | (dst.value << 8));
-    if (!StoreResult<false>(m, dst.address, r)) return;
-    alu::SetNZ<true>(S(m), r);  // flags from the low byte
-    S(m).FlagV = 0;
-    S(m).FlagC = 0;
+    if (!StoreResult<false, DstMode>(m, dst.address, r)) return;
+    alu::SetNZ<true>(st, r);  // N and Z from the low byte
+    st.FlagV = 0;
+    st.FlagC = 0;
   }
+};
 
-  static void Sxt(Machine& m) {
-    const Operand dst = ResolveOperand<false>(m, DestinationField(m));
-    const uint16_t r = S(m).FlagN ? 0177777 : 0;
-    if (!StoreResult<false>(m, dst.address, r)) return;
-    S(m).FlagZ = S(m).FlagN ? 0 : 1;
-    S(m).FlagV = 0;
+struct Sxt {
+  template <unsigned DstMode>
+  static void Run(Machine& m) {
+    MachineState& st = m.State();
+    const Operand dst = ResolveOperand<false, DstMode>(m, st.Opcode & 7);
+    if (!StoreResult<false, DstMode>(m, dst.address, st.FlagN ? 0177777 : 0)) return;
+    st.FlagZ = st.FlagN ? 0 : 1;
+    st.FlagV = 0;
   }
+};
 
-  static void Mtps(Machine& m) {
-    S(m).ByteMode = 1;
-    m.UnpackPsw(ResolveOperand<true>(m, DestinationField(m)).value);
+struct Xor {
+  template <unsigned DstMode>
+  static void Run(Machine& m) {
+    MachineState& st = m.State();
+    const uint16_t reg = st.R[(st.Opcode >> 6) & 7];  // the register is the source: read first
+    const Operand dst = ResolveOperand<false, DstMode>(m, st.Opcode & 7);
+    const auto r = static_cast<uint16_t>(reg ^ dst.value);
+    if (StoreResult<false, DstMode>(m, dst.address, r)) alu::SetLogicalFlags<false>(st, r);
   }
+};
 
-  static void Mfps(Machine& m) {
-    S(m).ByteMode = 1;
-    const Operand dst = ResolveOperand<true>(m, DestinationField(m));
+struct Mtps {
+  template <unsigned SrcMode>
+  static void Run(Machine& m) {
+    m.State().ByteMode = 1;
+    m.UnpackPsw(ResolveOperand<true, SrcMode>(m, m.State().Opcode & 7).value);
+  }
+};
+
+struct Mfps {
+  template <unsigned DstMode>
+  static void Run(Machine& m) {
+    MachineState& st = m.State();
+    st.ByteMode = 1;
+    const Operand dst = ResolveOperand<true, DstMode>(m, st.Opcode & 7);
     const auto r = static_cast<uint16_t>(m.PackPsw() & 0377);
-    if (StoreByteExtended(m, dst.address, r)) alu::SetLogicalFlags<true>(S(m), r);
+    if (StoreByteExtended<DstMode>(m, dst.address, r)) alu::SetLogicalFlags<true>(st, r);
   }
+};
 
-  // --- branches ---
-
-  template <bool (*Condition)(const MachineState&)>
-  static void Branch(Machine& m) {
-    if (Condition(S(m))) S(m).R[kPC] = static_cast<uint16_t>(S(m).R[kPC] + BranchDisplacement(S(m).Opcode));
+// JMP and JSR with a register destination have no address to jump to; as on a PDP-11 they
+// are illegal and take the reserved-instruction trap (nothing else is changed).
+struct Jmp {
+  template <unsigned DstMode>
+  static void Run(Machine& m) {
+    if constexpr (DstMode == 0) {
+      m.Trap(kReservedInstructionVector);
+    } else {
+      MachineState& st = m.State();
+      st.R[kPC] = static_cast<uint16_t>(ResolveOperand<false, DstMode>(m, st.Opcode & 7).address);
+    }
   }
-  static bool Always(const MachineState&) { return true; }
-  static bool Ne(const MachineState& s) { return !s.FlagZ; }
-  static bool Eq(const MachineState& s) { return s.FlagZ; }
-  static bool Ge(const MachineState& s) { return (s.FlagN ^ s.FlagV) == 0; }
-  static bool Lt(const MachineState& s) { return (s.FlagN ^ s.FlagV) != 0; }
-  static bool Gt(const MachineState& s) { return !s.FlagZ && (s.FlagN ^ s.FlagV) == 0; }
-  static bool Le(const MachineState& s) { return s.FlagZ || (s.FlagN ^ s.FlagV) != 0; }
-  static bool Pl(const MachineState& s) { return !s.FlagN; }
-  static bool Mi(const MachineState& s) { return s.FlagN; }
-  static bool Hi(const MachineState& s) { return !s.FlagC && !s.FlagZ; }
-  static bool Los(const MachineState& s) { return s.FlagC || s.FlagZ; }
-  static bool Vc(const MachineState& s) { return !s.FlagV; }
-  static bool Vs(const MachineState& s) { return s.FlagV; }
-  static bool Cc(const MachineState& s) { return !s.FlagC; }
-  static bool Cs(const MachineState& s) { return s.FlagC; }
+};
 
-  // --- jumps and subroutines ---
-
-  // JMP and JSR with a register destination have no address to jump to; as on a PDP-11 they
-  // are illegal and take the reserved-instruction trap (nothing else is changed).
-  static void Jmp(Machine& m) {
-    if ((DestinationField(m) & 070) == 0) return m.Trap(kReservedInstructionVector);
-    S(m).R[kPC] = static_cast<uint16_t>(ResolveOperand<false>(m, DestinationField(m)).address);
+struct Jsr {
+  template <unsigned DstMode>
+  static void Run(Machine& m) {
+    if constexpr (DstMode == 0) {
+      m.Trap(kReservedInstructionVector);
+    } else {
+      MachineState& st = m.State();
+      auto& R = st.R;
+      const unsigned r = (st.Opcode >> 6) & 7;
+      const auto target = static_cast<uint16_t>(ResolveOperand<false, DstMode>(m, st.Opcode & 7).address);
+      m.WriteWord(static_cast<uint16_t>(R[kSP] - 2), R[r]);  // Rr after the destination's side effects
+      if (st.BusErrorRaised) return;  // the push was refused: the bus-error handler runs instead
+      R[kSP] = static_cast<uint16_t>(R[kSP] - 2);
+      R[r] = R[kPC];
+      R[kPC] = target;
+    }
   }
+};
 
-  static void Jsr(Machine& m) {
-    if ((DestinationField(m) & 070) == 0) return m.Trap(kReservedInstructionVector);
-    auto& R = S(m).R;
-    const unsigned r = RegisterField(m);
-    const auto target = static_cast<uint16_t>(ResolveOperand<false>(m, DestinationField(m)).address);
-    m.WriteWord(static_cast<uint16_t>(R[kSP] - 2), R[r]);
-    if (S(m).BusErrorRaised) return;  // the push was refused: the bus-error handler runs instead
-    R[kSP] = static_cast<uint16_t>(R[kSP] - 2);
-    R[r] = R[kPC];
-    R[kPC] = target;
-  }
+// --- instructions without operand modes ---
 
-  static void Rts(Machine& m) {
-    auto& R = S(m).R;
-    const unsigned r = S(m).Opcode & 7;
-    R[kPC] = R[r];
-    R[r] = m.ReadWord(R[kSP]);
-    R[kSP] = static_cast<uint16_t>(R[kSP] + 2);
-  }
+template <bool (*Condition)(const MachineState&)>
+void Branch(Machine& m) {
+  MachineState& st = m.State();
+  if (Condition(st)) st.R[kPC] = static_cast<uint16_t>(st.R[kPC] + BranchDisplacement(st.Opcode));
+}
+bool Always(const MachineState&) { return true; }
+bool Ne(const MachineState& s) { return !s.FlagZ; }
+bool Eq(const MachineState& s) { return s.FlagZ; }
+bool Ge(const MachineState& s) { return (s.FlagN ^ s.FlagV) == 0; }
+bool Lt(const MachineState& s) { return (s.FlagN ^ s.FlagV) != 0; }
+bool Gt(const MachineState& s) { return !s.FlagZ && (s.FlagN ^ s.FlagV) == 0; }
+bool Le(const MachineState& s) { return s.FlagZ || (s.FlagN ^ s.FlagV) != 0; }
+bool Pl(const MachineState& s) { return !s.FlagN; }
+bool Mi(const MachineState& s) { return s.FlagN; }
+bool Hi(const MachineState& s) { return !s.FlagC && !s.FlagZ; }
+bool Los(const MachineState& s) { return s.FlagC || s.FlagZ; }
+bool Vc(const MachineState& s) { return !s.FlagV; }
+bool Vs(const MachineState& s) { return s.FlagV; }
+bool Cc(const MachineState& s) { return !s.FlagC; }
+bool Cs(const MachineState& s) { return s.FlagC; }
 
-  static void Mark(Machine& m) {
-    auto& R = S(m).R;
-    R[kSP] = static_cast<uint16_t>(R[kPC] + 2 * (S(m).Opcode & 077));
-    R[kPC] = R[5];
-    R[5] = m.ReadWord(R[kSP]);
-    R[kSP] = static_cast<uint16_t>(R[kSP] + 2);
-  }
+void Rts(Machine& m) {
+  auto& R = m.State().R;
+  const unsigned r = m.State().Opcode & 7;
+  R[kPC] = R[r];
+  R[r] = m.ReadWord(R[kSP]);
+  R[kSP] = static_cast<uint16_t>(R[kSP] + 2);
+}
 
-  static void Sob(Machine& m) {
-    auto& R = S(m).R;
-    const unsigned r = RegisterField(m);
-    R[r] = static_cast<uint16_t>(R[r] - 1);
-    if (R[r] != 0) R[kPC] = static_cast<uint16_t>(R[kPC] - 2 * (S(m).Opcode & 077));
-  }
+void Mark(Machine& m) {
+  auto& R = m.State().R;
+  R[kSP] = static_cast<uint16_t>(R[kPC] + 2 * (m.State().Opcode & 077));
+  R[kPC] = R[5];
+  R[5] = m.ReadWord(R[kSP]);
+  R[kSP] = static_cast<uint16_t>(R[kSP] + 2);
+}
 
-  // --- condition code operators: bit 4 selects set or clear, bits 3..0 select N Z V C ---
+void Sob(Machine& m) {
+  MachineState& st = m.State();
+  uint16_t& r = st.R[(st.Opcode >> 6) & 7];
+  r = static_cast<uint16_t>(r - 1);
+  if (r != 0) st.R[kPC] = static_cast<uint16_t>(st.R[kPC] - 2 * (st.Opcode & 077));
+}
 
-  static void ConditionCodes(Machine& m) {
-    const uint16_t op = S(m).Opcode;
-    const uint8_t value = (op & 020) ? 1 : 0;
-    if (op & 010) S(m).FlagN = value;
-    if (op & 004) S(m).FlagZ = value;
-    if (op & 002) S(m).FlagV = value;
-    if (op & 001) S(m).FlagC = value;
-  }
+// Condition code operators: bit 4 selects set or clear, bits 3..0 select N, Z, V, C.
+void ConditionCodes(Machine& m) {
+  MachineState& st = m.State();
+  const uint16_t op = st.Opcode;
+  const uint8_t value = (op & 020) ? 1 : 0;
+  if (op & 010) st.FlagN = value;
+  if (op & 004) st.FlagZ = value;
+  if (op & 002) st.FlagV = value;
+  if (op & 001) st.FlagC = value;
+}
 
-  // --- trap class and machine control ---
+void Halt(Machine& m) { m.BusError(); }
+void Nothing(Machine&) {}
+void Rti(Machine& m) { m.ReturnFromTrap(); }
+void Rtt(Machine& m) {
+  m.ReturnFromTrap();
+  m.State().TraceArmed = 1;
+}
+void Reset(Machine& m) { m.KeyboardReset(); }
+template <uint16_t Vector>
+void TrapTo(Machine& m) {
+  m.Trap(Vector);
+}
 
-  static void Halt(Machine& m) { m.BusError(); }
-  static void Nothing(Machine&) {}
-  static void Rti(Machine& m) { m.ReturnFromTrap(); }
-  static void Rtt(Machine& m) {
-    m.ReturnFromTrap();
-    S(m).TraceArmed = 1;
-  }
-  static void Reset(Machine& m) { m.KeyboardReset(); }
-  template <uint16_t Vector>
-  static void TrapTo(Machine& m) { m.Trap(Vector); }
+}  // namespace
+
+struct InstructionSet {
+  using Handler = void (*)(Machine&);
+
   static void Emt(Machine& m) {
-    if (S(m).Opcode == 0104036) return m.ServeTapeCall();
+    if (m.state_.Opcode == 0104036) return m.ServeTapeCall();
     m.Trap(kEmtVector);
   }
 
-  static Handler HandlerOf(Operation op);
+  template <class H, unsigned... Mode>
+  static Handler OneMode(unsigned mode, std::integer_sequence<unsigned, Mode...>) {
+    static constexpr Handler kTable[] = {&H::template Run<Mode>...};
+    return kTable[mode];
+  }
+  template <class H, unsigned... Index>
+  static Handler TwoModes(unsigned index, std::integer_sequence<unsigned, Index...>) {
+    static constexpr Handler kTable[] = {&H::template Run<Index / 8, Index % 8>...};
+    return kTable[index];
+  }
+  // The instantiation for the destination mode in bits 5..3 (and the source mode in 11..9).
+  template <class H>
+  static Handler Single(uint16_t word) {
+    return OneMode<H>((word >> 3) & 7, std::make_integer_sequence<unsigned, 8>{});
+  }
+  template <class H>
+  static Handler Double(uint16_t word) {
+    return TwoModes<H>(((word >> 9) & 7) * 8 + ((word >> 3) & 7), std::make_integer_sequence<unsigned, 64>{});
+  }
+
+  static Handler HandlerOf(Operation op, uint16_t w);
   static std::array<Handler, 0200000> BuildTable();
 };
 
-InstructionSet::Handler InstructionSet::HandlerOf(Operation op) {
+InstructionSet::Handler InstructionSet::HandlerOf(Operation op, uint16_t w) {
   using enum Operation;
   switch (op) {
     case Reserved: return TrapTo<kReservedInstructionVector>;
@@ -314,10 +422,10 @@ InstructionSet::Handler InstructionSet::HandlerOf(Operation op) {
     case IOT: return TrapTo<kIotVector>;
     case RESET: return Reset;
     case RTT: return Rtt;
-    case JMP: return Jmp;
+    case JMP: return Single<Jmp>(w);
     case RTS: return Rts;
     case ClearCondition: case SetCondition: return ConditionCodes;
-    case SWAB: return Swab;
+    case SWAB: return Single<Swab>(w);
     case BR: return Branch<Always>;
     case BNE: return Branch<Ne>;
     case BEQ: return Branch<Eq>;
@@ -325,28 +433,28 @@ InstructionSet::Handler InstructionSet::HandlerOf(Operation op) {
     case BLT: return Branch<Lt>;
     case BGT: return Branch<Gt>;
     case BLE: return Branch<Le>;
-    case JSR: return Jsr;
-    case CLR: return SingleOperand<false, Clr<false>>;
-    case COM: return SingleOperand<false, Com<false>>;
-    case INC: return SingleOperand<false, Inc<false>>;
-    case DEC: return SingleOperand<false, Dec<false>>;
-    case NEG: return SingleOperand<false, Neg<false>>;
-    case ADC: return SingleOperand<false, Adc<false>>;
-    case SBC: return SingleOperand<false, Sbc<false>>;
-    case TST: return Tst<false>;
-    case ROR: return SingleOperand<false, Ror<false>>;
-    case ROL: return SingleOperand<false, Rol<false>>;
-    case ASR: return SingleOperand<false, Asr<false>>;
-    case ASL: return SingleOperand<false, Asl<false>>;
+    case JSR: return Single<Jsr>(w);
+    case CLR: return Single<SingleOperand<ClrOp<false>>>(w);
+    case COM: return Single<SingleOperand<ComOp<false>>>(w);
+    case INC: return Single<SingleOperand<IncOp<false>>>(w);
+    case DEC: return Single<SingleOperand<DecOp<false>>>(w);
+    case NEG: return Single<SingleOperand<NegOp<false>>>(w);
+    case ADC: return Single<SingleOperand<AdcOp<false>>>(w);
+    case SBC: return Single<SingleOperand<SbcOp<false>>>(w);
+    case TST: return Single<SingleOperand<TstOp<false>>>(w);
+    case ROR: return Single<SingleOperand<RorOp<false>>>(w);
+    case ROL: return Single<SingleOperand<RolOp<false>>>(w);
+    case ASR: return Single<SingleOperand<AsrOp<false>>>(w);
+    case ASL: return Single<SingleOperand<AslOp<false>>>(w);
     case MARK: return Mark;
-    case SXT: return Sxt;
-    case MOV: return Mov<false>;
-    case CMP: return Cmp<false>;
-    case BIT: return Bit<false>;
-    case BIC: return LogicalStore<false, ClearBits>;
-    case BIS: return LogicalStore<false, SetBits>;
-    case ADD: return Add;
-    case XOR: return Xor;
+    case SXT: return Single<Sxt>(w);
+    case MOV: return Double<DoubleOperand<MovOp<false>>>(w);
+    case CMP: return Double<DoubleOperand<CmpOp<false>>>(w);
+    case BIT: return Double<DoubleOperand<BitOp<false>>>(w);
+    case BIC: return Double<DoubleOperand<BicOp<false>>>(w);
+    case BIS: return Double<DoubleOperand<BisOp<false>>>(w);
+    case ADD: return Double<DoubleOperand<AddOp>>(w);
+    case XOR: return Single<Xor>(w);
     case SOB: return Sob;
     case BPL: return Branch<Pl>;
     case BMI: return Branch<Mi>;
@@ -358,26 +466,26 @@ InstructionSet::Handler InstructionSet::HandlerOf(Operation op) {
     case BCS: return Branch<Cs>;
     case EMT: return Emt;
     case TRAP: return TrapTo<kTrapVector>;
-    case CLRB: return SingleOperand<true, Clr<true>>;
-    case COMB: return SingleOperand<true, Com<true>>;
-    case INCB: return SingleOperand<true, Inc<true>>;
-    case DECB: return SingleOperand<true, Dec<true>>;
-    case NEGB: return SingleOperand<true, Neg<true>>;
-    case ADCB: return SingleOperand<true, Adc<true>>;
-    case SBCB: return SingleOperand<true, Sbc<true>>;
-    case TSTB: return Tst<true>;
-    case RORB: return SingleOperand<true, Ror<true>>;
-    case ROLB: return SingleOperand<true, Rol<true>>;
-    case ASRB: return SingleOperand<true, Asr<true>>;
-    case ASLB: return SingleOperand<true, Asl<true>>;
-    case MTPS: return Mtps;
-    case MFPS: return Mfps;
-    case MOVB: return Mov<true>;
-    case CMPB: return Cmp<true>;
-    case BITB: return Bit<true>;
-    case BICB: return LogicalStore<true, ClearBits>;
-    case BISB: return LogicalStore<true, SetBits>;
-    case SUB: return Sub;
+    case CLRB: return Single<SingleOperand<ClrOp<true>>>(w);
+    case COMB: return Single<SingleOperand<ComOp<true>>>(w);
+    case INCB: return Single<SingleOperand<IncOp<true>>>(w);
+    case DECB: return Single<SingleOperand<DecOp<true>>>(w);
+    case NEGB: return Single<SingleOperand<NegOp<true>>>(w);
+    case ADCB: return Single<SingleOperand<AdcOp<true>>>(w);
+    case SBCB: return Single<SingleOperand<SbcOp<true>>>(w);
+    case TSTB: return Single<SingleOperand<TstOp<true>>>(w);
+    case RORB: return Single<SingleOperand<RorOp<true>>>(w);
+    case ROLB: return Single<SingleOperand<RolOp<true>>>(w);
+    case ASRB: return Single<SingleOperand<AsrOp<true>>>(w);
+    case ASLB: return Single<SingleOperand<AslOp<true>>>(w);
+    case MTPS: return Single<Mtps>(w);
+    case MFPS: return Single<Mfps>(w);
+    case MOVB: return Double<DoubleOperand<MovOp<true>>>(w);
+    case CMPB: return Double<DoubleOperand<CmpOp<true>>>(w);
+    case BITB: return Double<DoubleOperand<BitOp<true>>>(w);
+    case BICB: return Double<DoubleOperand<BicOp<true>>>(w);
+    case BISB: return Double<DoubleOperand<BisOp<true>>>(w);
+    case SUB: return Double<DoubleOperand<SubOp>>(w);
   }
   return TrapTo<kReservedInstructionVector>;
 }
@@ -385,7 +493,7 @@ InstructionSet::Handler InstructionSet::HandlerOf(Operation op) {
 std::array<InstructionSet::Handler, 0200000> InstructionSet::BuildTable() {
   std::array<Handler, 0200000> table{};
   const auto& operations = OperationTable();
-  for (uint32_t word = 0; word < 0200000; ++word) table[word] = HandlerOf(operations[word]);
+  for (uint32_t w = 0; w < 0200000; ++w) table[w] = HandlerOf(operations[w], static_cast<uint16_t>(w));
   return table;
 }
 
