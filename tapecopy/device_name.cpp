@@ -6,8 +6,12 @@
 namespace tapecopy {
 namespace {
 
-bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 enum class NumberScan { Parsed, Missing, TooLarge };
 
@@ -39,9 +43,12 @@ bool scanFields(std::string_view text, int* const (&fields)[N]) {
       text.remove_prefix(1);
     }
     switch (scanInt(text, *fields[i])) {
-      case NumberScan::Parsed: break;
-      case NumberScan::Missing: return true;
-      case NumberScan::TooLarge: return false;
+      case NumberScan::Parsed:
+        break;
+      case NumberScan::Missing:
+        return true;
+      case NumberScan::TooLarge:
+        return false;
     }
   }
   return true;

@@ -16,11 +16,15 @@ void putBigEndian32(std::uint8_t* out, std::uint32_t value) {
 }
 
 // fwrite and fflush do not always set errno (a short write to a full device may leave it 0).
-std::string lastFileErrorText() { return systemErrorText(errno != 0 ? errno : EIO); }
+std::string lastFileErrorText() {
+  return systemErrorText(errno != 0 ? errno : EIO);
+}
 
 }  // namespace
 
-std::string systemErrorText(int errorNumber) { return std::strerror(errorNumber); }
+std::string systemErrorText(int errorNumber) {
+  return std::strerror(errorNumber);
+}
 
 std::unique_ptr<HostDumpFile> HostDumpFile::create(const std::string& path, std::string& errorText) {
   errno = 0;

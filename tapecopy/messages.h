@@ -18,7 +18,8 @@ inline constexpr const char* kBlockLengthError = "%s: block length error\n";
 inline constexpr const char* kOpenDumpFileFailed = "Failed to open dump file: %s\n";
 // perror form: file name, colon, blank, system text.
 inline constexpr const char* kDumpWriteFailed = "%s: %s\n";
-inline constexpr const char* kBlockTooLong = "%s: tape block of %lld bytes is longer than the %u-byte buffer\n";
+inline constexpr const char* kBlockTooLong =
+    "%s: tape block of %lld bytes is longer than the %u-byte buffer\n";
 inline constexpr const char* kBackLinkOverflow =
     "%s: dump file reached 4 GiB, the next record's back link does not fit in 32 bits\n";
 inline constexpr const char* kTransferTooLong = "%s: drive reported %zu bytes for a %zu-byte transfer\n";

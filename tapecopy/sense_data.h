@@ -18,8 +18,8 @@ enum SenseKey : std::uint8_t {
 };
 
 struct SenseData {
-  std::uint8_t responseCode = 0;  // byte 0
-  std::uint8_t flagsAndKey = 0;   // byte 2
+  std::uint8_t responseCode = 0;         // byte 0
+  std::uint8_t flagsAndKey = 0;          // byte 2
   std::uint8_t additionalCode = 0;       // byte 12
   std::uint8_t additionalQualifier = 0;  // byte 13
   // Bytes 3 to 6 when byte 0 marks them valid: for a READ with the incorrect-length flag, the

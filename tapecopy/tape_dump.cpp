@@ -59,7 +59,8 @@ ScsiCommand TapeDumper::command(std::uint8_t opcode, DataDirection direction, st
 // Sense keys every command treats alike; keys 0 and 1 are left to the caller.
 SenseVerdict TapeDumper::reportSense(const SenseData& sense) {
   switch (sense.key()) {
-    case kUnitAttention: return SenseVerdict::Repeat;
+    case kUnitAttention:
+      return SenseVerdict::Repeat;
     case kNotReady:
       messages_ << formatText(msg::kDeviceNotReady, request_.devicePath.c_str());
       return SenseVerdict::Stop;
@@ -148,7 +149,8 @@ ReadOutcome TapeDumper::judgeReadSense(const ScsiReply& reply, std::size_t& reco
 bool TapeDumper::storeRecord(DumpRecordWriter& writer, std::size_t length) {
   std::string errorText;
   switch (writer.append(std::span<const std::uint8_t>(buffer_.data(), length), errorText)) {
-    case AppendResult::Written: return true;
+    case AppendResult::Written:
+      return true;
     case AppendResult::WriteFailed:
       messages_ << formatText(msg::kDumpWriteFailed, request_.dumpFileName.c_str(), errorText.c_str());
       return false;
@@ -176,10 +178,14 @@ int TapeDumper::copyBlocks(DumpSink& sink) {
     std::size_t recordLength = reply.transferLength;
     if (reply.senseLength != 0) {
       switch (judgeReadSense(reply, recordLength)) {
-        case ReadOutcome::Record: break;
-        case ReadOutcome::Retry: continue;
-        case ReadOutcome::EndOfTape: return finishDump(sink);
-        case ReadOutcome::Failed: return kExitFailure;
+        case ReadOutcome::Record:
+          break;
+        case ReadOutcome::Retry:
+          continue;
+        case ReadOutcome::EndOfTape:
+          return finishDump(sink);
+        case ReadOutcome::Failed:
+          return kExitFailure;
       }
     }
     if (!storeRecord(writer, recordLength)) return kExitFailure;

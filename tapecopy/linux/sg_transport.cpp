@@ -19,15 +19,24 @@ constexpr unsigned kDriverSenseFlag = 0x08;  // "sense data follows", not an err
 
 const char* hostStatusText(unsigned hostStatus) {
   switch (hostStatus) {
-    case 0x01: return "no connection to the device";
-    case 0x02: return "SCSI bus busy";
-    case 0x03: return "command timed out";
-    case 0x04: return "no such target";
-    case 0x05: return "command aborted";
-    case 0x06: return "SCSI bus parity error";
-    case 0x07: return "host adapter error";
-    case 0x08: return "SCSI bus reset";
-    default: return nullptr;
+    case 0x01:
+      return "no connection to the device";
+    case 0x02:
+      return "SCSI bus busy";
+    case 0x03:
+      return "command timed out";
+    case 0x04:
+      return "no such target";
+    case 0x05:
+      return "command aborted";
+    case 0x06:
+      return "SCSI bus parity error";
+    case 0x07:
+      return "host adapter error";
+    case 0x08:
+      return "SCSI bus reset";
+    default:
+      return nullptr;
   }
 }
 
@@ -62,7 +71,9 @@ std::unique_ptr<SgTransport> SgTransport::open(const std::string& path, std::str
   return std::unique_ptr<SgTransport>(new SgTransport(fd));
 }
 
-SgTransport::~SgTransport() { ::close(fd_); }
+SgTransport::~SgTransport() {
+  ::close(fd_);
+}
 
 ScsiReply SgTransport::execute(const ScsiCommand& command) {
   ScsiReply reply;
@@ -71,7 +82,8 @@ ScsiReply SgTransport::execute(const ScsiCommand& command) {
   request.interface_id = 'S';
   request.cmd_len = static_cast<unsigned char>(cdb.size());
   request.cmdp = cdb.data();
-  request.dxfer_direction = command.direction == DataDirection::FromDevice ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
+  request.dxfer_direction =
+      command.direction == DataDirection::FromDevice ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
   request.dxfer_len = static_cast<unsigned>(command.data.size());
   request.dxferp = command.data.empty() ? nullptr : command.data.data();
   request.mx_sb_len = static_cast<unsigned char>(reply.sense.size());
@@ -84,7 +96,8 @@ ScsiReply SgTransport::execute(const ScsiCommand& command) {
   reply.senseLength = std::min<std::size_t>(request.sb_len_wr, reply.sense.size());
   const int resid = std::max(request.resid, 0);
   reply.transferLength = command.data.size() - std::min<std::size_t>(resid, command.data.size());
-  const SgCompletion completion{request.status, request.host_status, request.driver_status, reply.senseLength};
+  const SgCompletion completion{request.status, request.host_status, request.driver_status,
+                                reply.senseLength};
   if (std::optional<std::string> failure = sgTransportFailure(completion)) {
     reply.failureText = std::move(*failure);
     return reply;

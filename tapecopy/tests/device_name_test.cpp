@@ -13,10 +13,16 @@ struct NameCase {
   const char* windowsPath;
 };
 
-void PrintTo(const NameCase& name, std::ostream* out) { *out << '"' << name.typed << '"'; }
+void PrintTo(const NameCase& name, std::ostream* out) {
+  *out << '"' << name.typed << '"';
+}
 
-DeviceName tape(int n) { return {DeviceKind::Tape, n, 0, 0, 0}; }
-DeviceName adapter(int port, int bus, int target) { return {DeviceKind::Adapter, 0, port, bus, target}; }
+DeviceName tape(int n) {
+  return {DeviceKind::Tape, n, 0, 0, 0};
+}
+DeviceName adapter(int port, int bus, int target) {
+  return {DeviceKind::Adapter, 0, port, bus, target};
+}
 
 const NameCase kNames[] = {
     {"TAPE0", tape(0), "\\\\.\\Tape0"},

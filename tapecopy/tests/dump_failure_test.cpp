@@ -22,9 +22,13 @@ struct FailureCase {
   Leftover leftover;
 };
 
-void PrintTo(const FailureCase& failure, std::ostream* out) { *out << failure.name; }
+void PrintTo(const FailureCase& failure, std::ostream* out) {
+  *out << failure.name;
+}
 
-InjectedAnswer callFails() { return {"Input/output error", {}}; }
+InjectedAnswer callFails() {
+  return {"Input/output error", {}};
+}
 InjectedAnswer sense(std::uint8_t key, std::uint8_t flags = 0, std::uint8_t asc = 0, std::uint8_t ascq = 0) {
   return {std::nullopt, senseBytes(key, flags, asc, ascq)};
 }
@@ -132,7 +136,9 @@ struct LargeDumpCase {
   bool stops;
 };
 
-void PrintTo(const LargeDumpCase& param, std::ostream* out) { *out << param.blocks << " blocks"; }
+void PrintTo(const LargeDumpCase& param, std::ostream* out) {
+  *out << param.blocks << " blocks";
+}
 
 class LargeDumpTest : public DumpTest, public ::testing::WithParamInterface<LargeDumpCase> {};
 
@@ -140,7 +146,8 @@ class LargeDumpTest : public DumpTest, public ::testing::WithParamInterface<Larg
 // 0x1'0000'0010, which 32 bits cannot hold.
 TEST_P(LargeDumpTest, BackLinkPast32BitsStopsBeforeTheRecord) {
   const LargeDumpCase& param = GetParam();
-  for (std::size_t i = 0; i < param.blocks; ++i) drive_.tape.push_back(pattern(16, static_cast<std::uint8_t>(i)));
+  for (std::size_t i = 0; i < param.blocks; ++i)
+    drive_.tape.push_back(pattern(16, static_cast<std::uint8_t>(i)));
   Bytes written;
   const Outcome outcome = runDump([&](const std::string&, std::string&) {
     return std::make_unique<LargeFileSink>(0xFFFFFFE0u, written, nullptr);

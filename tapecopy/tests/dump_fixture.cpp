@@ -35,7 +35,9 @@ void DumpTest::SetUp() {
   dumpFile_ = (folder_ / "dump.tap").string();
 }
 
-void DumpTest::TearDown() { std::filesystem::remove_all(folder_); }
+void DumpTest::TearDown() {
+  std::filesystem::remove_all(folder_);
+}
 
 DumpTest::Outcome DumpTest::runDump(const DumpSinkFactory& createSink) {
   std::ostringstream messages;

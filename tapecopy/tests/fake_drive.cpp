@@ -12,8 +12,8 @@ void withSense(ScsiReply& reply, const std::vector<std::uint8_t>& sense) {
 
 }  // namespace
 
-std::vector<std::uint8_t> senseBytes(std::uint8_t key, std::uint8_t flags, std::uint8_t asc, std::uint8_t ascq,
-                                     std::optional<std::int32_t> information) {
+std::vector<std::uint8_t> senseBytes(std::uint8_t key, std::uint8_t flags, std::uint8_t asc,
+                                     std::uint8_t ascq, std::optional<std::int32_t> information) {
   std::vector<std::uint8_t> sense(18, 0);
   sense[0] = information ? 0xF0 : 0x70;
   sense[2] = static_cast<std::uint8_t>(flags | key);
@@ -50,8 +50,10 @@ ScsiReply FakeDrive::execute(const ScsiCommand& command) {
       position_ = 0;
       reply.delivered = true;
       return reply;
-    case kReadBlockLimits: return readBlockLimits(command);
-    case kRead: return readBlock(command);
+    case kReadBlockLimits:
+      return readBlockLimits(command);
+    case kRead:
+      return readBlock(command);
     default:
       withSense(reply, senseBytes(0x5, 0, 0x20, 0x00));  // illegal request: invalid opcode
       reply.delivered = true;
@@ -60,7 +62,11 @@ ScsiReply FakeDrive::execute(const ScsiCommand& command) {
 }
 
 ScsiReply FakeDrive::readBlockLimits(const ScsiCommand& command) {
-  const std::uint8_t limits[6] = {0, 0x00, 0xFF, 0xFF, static_cast<std::uint8_t>(minimumBlockLength >> 8),
+  const std::uint8_t limits[6] = {0,
+                                  0x00,
+                                  0xFF,
+                                  0xFF,
+                                  static_cast<std::uint8_t>(minimumBlockLength >> 8),
                                   static_cast<std::uint8_t>(minimumBlockLength)};
   ScsiReply reply;
   reply.delivered = true;
@@ -93,7 +99,8 @@ ScsiReply FakeDrive::readBlock(const ScsiCommand& command) {
   if (block.size() != requested) {
     std::optional<std::int32_t> residue;
     if (reportsResidue) {
-      residue = static_cast<std::int32_t>(static_cast<long long>(requested) - static_cast<long long>(block.size()));
+      residue =
+          static_cast<std::int32_t>(static_cast<long long>(requested) - static_cast<long long>(block.size()));
     }
     withSense(reply, senseBytes(0x0, 0x20, 0x00, 0x00, residue));
   }

@@ -34,7 +34,8 @@ class DeviceMapTest : public ::testing::Test {
     // Tape nst2 on an older kernel: a "generic" link instead of the scsi_generic folder.
     fs::create_directories(root_ / "sys/class/scsi_generic/sg7");
     fs::create_directories(root_ / "sys/class/scsi_tape/nst2/device");
-    fs::create_directory_symlink(root_ / "sys/class/scsi_generic/sg7", root_ / "sys/class/scsi_tape/nst2/device/generic");
+    fs::create_directory_symlink(root_ / "sys/class/scsi_generic/sg7",
+                                 root_ / "sys/class/scsi_tape/nst2/device/generic");
     // A disk at 2:0:3:0 with generic device sg5.
     fs::create_directories(root_ / "sys/bus/scsi/devices/2:0:3:0/scsi_generic/sg5");
   }
@@ -57,7 +58,10 @@ TEST_F(DeviceMapTest, FindsTheGenericDeviceOrSaysWhyNot) {
       {{DeviceKind::Adapter, 0, 0, 0, 3}, true, "/sg3", ""},
       {{DeviceKind::Adapter, 0, 2, 0, 3}, true, "/sg5", ""},
       {{DeviceKind::Tape, 2, 0, 0, 0}, true, "/sg7", ""},
-      {{DeviceKind::Tape, 1, 0, 0, 0}, false, "/nst1", "no SCSI generic device for it (is the sg module loaded?)"},
+      {{DeviceKind::Tape, 1, 0, 0, 0},
+       false,
+       "/nst1",
+       "no SCSI generic device for it (is the sg module loaded?)"},
       {{DeviceKind::Tape, 4, 0, 0, 0}, false, "/nst4", "No such file or directory"},
       {{DeviceKind::Tape, -1, 0, 0, 0}, false, "/nst-1", "No such file or directory"},
       {{DeviceKind::Adapter, 0, 2, 0, 4}, false, "[2:0:4:0]", "No such file or directory"},
@@ -99,16 +103,16 @@ struct CompletionCase {
 
 TEST(SgTransportTest, CompletionsWithoutSenseFailUnlessGood) {
   const CompletionCase cases[] = {
-      {{0x00, 0x00, 0x00, 0}, std::nullopt},                             // good
-      {{0x02, 0x00, 0x08, 18}, std::nullopt},                            // check condition with sense
-      {{0x02, 0x03, 0x08, 18}, std::nullopt},                            // sense data wins
-      {{0x00, 0x03, 0x00, 0}, "command timed out"},                      // time-out
-      {{0x00, 0x01, 0x00, 0}, "no connection to the device"},            // device gone
-      {{0x00, 0x0E, 0x00, 0}, "SCSI host status 0x0E"},                  // unnamed host status
-      {{0x00, 0x00, 0x06, 0}, "SCSI driver status 0x06"},                // driver time-out
-      {{0x08, 0x00, 0x00, 0}, "SCSI status 0x08 without sense data"},    // busy
-      {{0x02, 0x00, 0x08, 0}, "SCSI status 0x02 without sense data"},    // check condition, sense lost
-      {{0x18, 0x00, 0x00, 0}, "SCSI status 0x18 without sense data"},    // reservation conflict
+      {{0x00, 0x00, 0x00, 0}, std::nullopt},                           // good
+      {{0x02, 0x00, 0x08, 18}, std::nullopt},                          // check condition with sense
+      {{0x02, 0x03, 0x08, 18}, std::nullopt},                          // sense data wins
+      {{0x00, 0x03, 0x00, 0}, "command timed out"},                    // time-out
+      {{0x00, 0x01, 0x00, 0}, "no connection to the device"},          // device gone
+      {{0x00, 0x0E, 0x00, 0}, "SCSI host status 0x0E"},                // unnamed host status
+      {{0x00, 0x00, 0x06, 0}, "SCSI driver status 0x06"},              // driver time-out
+      {{0x08, 0x00, 0x00, 0}, "SCSI status 0x08 without sense data"},  // busy
+      {{0x02, 0x00, 0x08, 0}, "SCSI status 0x02 without sense data"},  // check condition, sense lost
+      {{0x18, 0x00, 0x00, 0}, "SCSI status 0x18 without sense data"},  // reservation conflict
   };
   for (const CompletionCase& c : cases) {
     SCOPED_TRACE(c.failure.value_or("(none)"));

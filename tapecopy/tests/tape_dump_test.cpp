@@ -60,7 +60,8 @@ TEST_P(TapeEndTest, EndsCleanlyAfterTheLastBlock) {
 
 INSTANTIATE_TEST_SUITE_P(BlankCheckOrEndOfMedium, TapeEndTest,
                          ::testing::Values(TapeEnd::BlankCheck, TapeEnd::EndOfMedium), [](const auto& info) {
-                           return std::string(info.param == TapeEnd::BlankCheck ? "BlankCheck" : "EndOfMedium");
+                           return std::string(info.param == TapeEnd::BlankCheck ? "BlankCheck"
+                                                                                : "EndOfMedium");
                          });
 
 TEST_F(DumpTest, FullSizeBlockAndShortBlocksKeepTheirLengths) {

@@ -3,6 +3,7 @@
 #ifdef _WIN32
 
 #include <windows.h>
+// ntddscsi.h needs the types of windows.h first.
 #include <ntddscsi.h>
 
 #include <cstddef>
@@ -23,9 +24,9 @@ struct PassThroughRequest {
 // FormatMessage text for an error, without the line break the system puts at its end.
 std::string windowsErrorText(DWORD error) {
   char text[256] = {};
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                      error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,
-                                      sizeof text, nullptr);
+  const DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
   std::string result(text, length);
   while (!result.empty() && (result.back() == '\n' || result.back() == '\r')) result.pop_back();
   if (result.empty()) result = "error " + std::to_string(error);
@@ -48,8 +49,8 @@ class SptiTransport final : public ScsiTransport {
     header.Lun = 0;
     header.CdbLength = static_cast<UCHAR>(command.cdb.size());
     header.SenseInfoLength = static_cast<UCHAR>(kSenseAreaSize);
-    header.DataIn = command.direction == DataDirection::FromDevice ? SCSI_IOCTL_DATA_IN
-                                                                    : SCSI_IOCTL_DATA_UNSPECIFIED;
+    header.DataIn =
+        command.direction == DataDirection::FromDevice ? SCSI_IOCTL_DATA_IN : SCSI_IOCTL_DATA_UNSPECIFIED;
     header.DataTransferLength = static_cast<ULONG>(command.data.size());
     header.TimeOutValue = command.timeoutSeconds;
     header.DataBuffer = command.data.empty() ? nullptr : command.data.data();

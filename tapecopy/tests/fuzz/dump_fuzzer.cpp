@@ -39,7 +39,8 @@ class InputDrive final : public ScsiTransport {
     reply.transferLength = (std::size_t{next()} << 8) | next();
     if (mode != 1) {
       reply.senseLength = next();  // may claim more than the sense area holds
-      for (std::size_t i = 0; i < std::min(reply.senseLength, reply.sense.size()); ++i) reply.sense[i] = next();
+      for (std::size_t i = 0; i < std::min(reply.senseLength, reply.sense.size()); ++i)
+        reply.sense[i] = next();
     }
     const std::size_t fill = std::min(command.data.size(), std::size_t{next()} * 64);
     for (std::size_t i = 0; i < fill; ++i) command.data[i] = next();
@@ -95,8 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   InputDrive drive(data, size);
   std::vector<std::uint8_t> dump;
   std::ostringstream messages;
-  const int exitCode = dumpTape(drive, DumpRequest{"/dev/fuzz", "fuzz.tap"}, messages,
-                                [&](const std::string&, std::string&) { return std::make_unique<MemorySink>(dump); });
+  const int exitCode =
+      dumpTape(drive, DumpRequest{"/dev/fuzz", "fuzz.tap"}, messages,
+               [&](const std::string&, std::string&) { return std::make_unique<MemorySink>(dump); });
   if (exitCode != kExitSuccess && exitCode != kExitFailure) std::abort();
   if (exitCode == kExitFailure && messages.str().empty()) std::abort();  // every failure is reported
   checkDump(dump);
