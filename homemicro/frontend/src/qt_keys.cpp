@@ -23,7 +23,7 @@ constexpr std::array<Mapping, 27> kSpecialKeys{{
 }};
 
 // Printable characters other than letters and digits, shifted or not, to the US key bearing them.
-constexpr std::array<Mapping, 32> kSymbolKeys{{
+constexpr std::array<Mapping, 33> kSymbolKeys{{
     {' ', vk::Space},         {'!', '1'},           {'@', '2'},           {'#', '3'},
     {'$', '4'},               {'%', '5'},           {'^', '6'},           {'&', '7'},
     {'*', '8'},               {'(', '9'},           {')', '0'},           {';', vk::Semicolon},
@@ -32,6 +32,7 @@ constexpr std::array<Mapping, 32> kSymbolKeys{{
     {'>', vk::Period},        {'/', vk::Slash},     {'?', vk::Slash},     {'`', vk::Backquote},
     {'~', vk::Backquote},     {'[', vk::LeftBracket}, {'{', vk::LeftBracket}, {'\\', vk::Backslash},
     {'|', vk::Backslash},     {']', vk::RightBracket}, {'}', vk::RightBracket}, {'\'', vk::Apostrophe},
+    {'"', vk::Apostrophe},
 }};
 
 constexpr std::array<Mapping, 6> kKeypadSymbols{{

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "homemicro/frontend/config_file.h"
+#include "homemicro/frontend/palette_file.h"
+#include "homemicro/frontend/ram_image.h"
+#include "test_support.h"
+
+namespace homemicro {
+namespace {
+
+using test::ReadBytes;
+using test::ScratchDir;
+using test::WriteBytes;
+
+// A record written byte by byte, independently of EncodeConfig.
+std::vector<uint8_t> HandMadeConfig() {
+  std::vector<uint8_t> bytes = {
+      3, 'B', 'K', 'C',           // magic
+      0, 0, 1, 0,                 // stopped, two-bit, sound on, ROM control off
+      0x10, 0x20, 0x30, 0x00,     // border 0x00302010
+      0x10, 0x27, 0, 0,           // EmulationSpeed 10000
+      0xfd, 0xff, 0xff, 0xff,     // RepaintCount -3
+      0xa0, 0x86, 0x01, 0x00,     // StartAddress 100000
+      255, 1, 2, 3,               // palette
+      5, 'b', 'k', '.', 'r', 'o', // ROM name "bk.ro" ...
+  };
+  bytes.resize(kConfigRecordSize, 'x');  // characters past the length and the filler
+  return bytes;
+}
+
+TEST(ConfigFile, ReadsEveryFieldOfAHandMadeRecord) {
+  ScratchDir dir;
+  WriteBytes(dir / "homemicro.cfg", HandMadeConfig());
+  const ConfigReadResult result = ReadConfigFile(dir / "homemicro.cfg");
+  ASSERT_TRUE(result.Record) << result.Error;
+  const ConfigRecord& r = *result.Record;
+  EXPECT_FALSE(r.Play);
+  EXPECT_FALSE(r.OneBitMode);
+  EXPECT_TRUE(r.Sound);
+  EXPECT_FALSE(r.RomWriteControl);
+  EXPECT_EQ(r.BorderColor, 0x00302010u);
+  EXPECT_EQ(r.EmulationSpeed, 10000);
+  EXPECT_EQ(r.RepaintCount, -3);
+  EXPECT_EQ(r.StartAddress, 100000);
+  EXPECT_EQ(r.PaletteEntries, (Palette{255, 1, 2, 3}));
+  EXPECT_EQ(r.RomFileName, "bk.ro");
+  // Written back, only the characters past the name length and the filler differ.
+  std::vector<uint8_t> expected = HandMadeConfig();
+  std::fill(expected.begin() + 34, expected.end(), 0);
+  const auto encoded = EncodeConfig(r);
+  EXPECT_EQ(std::vector<uint8_t>(encoded.begin(), encoded.end()), expected);
+}
+
+TEST(ConfigFile, BadRecordsGiveTheConfigurationError) {
+  struct Case {
+    const char* What;
+    std::vector<uint8_t> Bytes;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"47 bytes", HandMadeConfig()});
+  cases.back().Bytes.resize(47);
+  cases.push_back({"empty", {}});
+  cases.push_back({"palette magic", HandMadeConfig()});
+  cases.back().Bytes[3] = 'P';
+  cases.push_back({"length byte 4", HandMadeConfig()});
+  cases.back().Bytes[0] = 4;
+  cases.push_back({"name length 17", HandMadeConfig()});
+  cases.back().Bytes[28] = 17;
+  cases.push_back({"NUL in the name", HandMadeConfig()});
+  cases.back().Bytes[30] = 0;
+  cases.push_back({"palette index 7", HandMadeConfig()});
+  cases.back().Bytes[27] = 7;
+  ScratchDir dir;
+  for (const Case& c : cases) {
+    WriteBytes(dir / "homemicro.cfg", c.Bytes);
+    const ConfigReadResult result = ReadConfigFile(dir / "homemicro.cfg");
+    EXPECT_FALSE(result.Record) << c.What;
+    EXPECT_EQ(result.Error, "Ошибка в файле конфигурации") << c.What;
+  }
+}
+
+TEST(ConfigFile, MissingFileIsNoErrorAndExtraBytesAreIgnored) {
+  ScratchDir dir;
+  const ConfigReadResult missing = ReadConfigFile(dir / "homemicro.cfg");
+  EXPECT_FALSE(missing.Record);
+  EXPECT_TRUE(missing.Error.empty());
+
+  std::vector<uint8_t> longer = HandMadeConfig();
+  longer.resize(100, 0xee);
+  WriteBytes(dir / "homemicro.cfg", longer);
+  EXPECT_TRUE(ReadConfigFile(dir / "homemicro.cfg").Record);
+
+  // A folder in the file's place cannot be read.
+  std::filesystem::create_directory(dir / "folder.cfg");
+  EXPECT_EQ(ReadConfigFile(dir / "folder.cfg").Error, "Ошибка в файле конфигурации");
+}
+
+TEST(ConfigFile, WriteStoresTheFirst16CharactersOfTheRomName) {
+  ScratchDir dir;
+  ConfigRecord record;
+  record.RomFileName = "abcdefghijklmnopqrst";  // 20 characters
+  EXPECT_EQ(WriteConfigFile(dir / "homemicro.cfg", record), "");
+  EXPECT_EQ(ReadBytes(dir / "homemicro.cfg").size(), kConfigRecordSize);
+  const ConfigReadResult result = ReadConfigFile(dir / "homemicro.cfg");
+  ASSERT_TRUE(result.Record);
+  EXPECT_EQ(result.Record->RomFileName, "abcdefghijklmnop");
+  // Writing into a folder that does not exist fails with a reason and creates nothing.
+  EXPECT_NE(WriteConfigFile(dir / "no" / "homemicro.cfg", record), "");
+}
+
+TEST(PaletteFile, LoadAnswersEachBadFileWithItsMessage) {
+  struct Case {
+    const char* What;
+    std::vector<uint8_t> Bytes;
+    const char* Error;
+  } const cases[] = {
+      {"configuration magic", {3, 'B', 'K', 'C', 0, 252, 250, 249}, "Это не файл палитры"},
+      {"4 bytes", {3, 'B', 'K', 'P'}, "Ошибка в файле палитры"},
+      {"index outside the table", {3, 'B', 'K', 'P', 0, 252, 250, 7}, "Ошибка в файле палитры"},
+  };
+  ScratchDir dir;
+  for (const Case& c : cases) {
+    WriteBytes(dir / "p.bkp", c.Bytes);
+    const PaletteReadResult result = ReadPaletteFile(dir / "p.bkp");
+    EXPECT_FALSE(result.Entries) << c.What;
+    EXPECT_EQ(result.Error, c.Error) << c.What;
+  }
+  EXPECT_EQ(ReadPaletteFile(dir / "missing.bkp").Error, "Ошибка открытия файла");
+}
+
+TEST(PaletteFile, SaveThenLoadGivesThePaletteBack) {
+  ScratchDir dir;
+  const Palette palette{255, 248, 1, 253};
+  EXPECT_EQ(WritePaletteFile(dir / "p.bkp", palette), "");
+  EXPECT_EQ(ReadBytes(dir / "p.bkp"), (std::vector<uint8_t>{3, 'B', 'K', 'P', 255, 248, 1, 253}));
+  const PaletteReadResult result = ReadPaletteFile(dir / "p.bkp");
+  ASSERT_TRUE(result.Entries) << result.Error;
+  EXPECT_EQ(*result.Entries, palette);
+}
+
+TEST(RamImage, SaveAndLoadRoundTripAndAShortFileChangesNothing) {
+  ScratchDir dir;
+  std::array<uint8_t, kRamImageSize> ram{};
+  for (size_t i = 0; i < ram.size(); ++i) ram[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+  ASSERT_EQ(SaveRamImage(dir / "ram.bin", ram), "");
+  EXPECT_EQ(ReadBytes(dir / "ram.bin").size(), kRamImageSize);
+
+  std::array<uint8_t, kRamImageSize> loaded{};
+  EXPECT_EQ(LoadRamImage(dir / "ram.bin", loaded), "");
+  EXPECT_EQ(loaded, ram);
+
+  std::vector<uint8_t> shortImage(kRamImageSize - 1, 0x55);
+  WriteBytes(dir / "short.bin", shortImage);
+  const std::string error = LoadRamImage(dir / "short.bin", loaded);
+  EXPECT_NE(error.find("32767"), std::string::npos) << error;
+  EXPECT_EQ(loaded, ram);
+
+  EXPECT_NE(LoadRamImage(dir / "missing.bin", loaded), "");
+  EXPECT_EQ(loaded, ram);
+}
+
+}  // namespace
+}  // namespace homemicro
