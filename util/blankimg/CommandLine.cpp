@@ -3,6 +3,7 @@
 #include <charconv>
 #include <chrono>
 #include <optional>
+#include <sstream>
 #include <variant>
 #include <thread>
 #include <vector>
@@ -112,7 +113,10 @@ int writeImage(const DiskType& row, const std::string& file, std::ostream& err, 
     err << *refusal << '\n';
     return kExitFailed;
   }
-  ImageRun run(row, file, err);
+  // The writer's causes are gathered apart and printed after it ends, so they never interleave
+  // with the progress bar drawn on the same stream.
+  std::ostringstream causes;
+  ImageRun run(row, file, causes);
   run.start();
   int shown = -1;
   while (!run.finished()) {
@@ -127,6 +131,7 @@ int writeImage(const DiskType& row, const std::string& file, std::ostream& err, 
     if (result == WriteResult::Done) drawProgress(err, 100);
     err << '\n';
   }
+  err << causes.str();
   if (result != WriteResult::Done) {
     err << kCannotCreateImage << '\n';
     return kExitFailed;

@@ -25,7 +25,8 @@ DiskTableDlg::DiskTableDlg(QWidget* parent) : QDialog(parent), edList_(new QPlai
 
   edList_->setObjectName(QStringLiteral("edList"));
   edList_->setReadOnly(true);
-  edList_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  edList_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  edList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   edList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   du.place(edList_, 6, 13, 357, 173);
   // Tab stops in dialog units, measured from the text's left edge, under the headings.

@@ -280,6 +280,32 @@ class BlankImgDlgTest : public QObject {
     QVERIFY(v.saveAs->isEnabled());  // usable at once
   }
 
+  void helpMenuOpensTheTableAndTheAboutBox() {
+    BlankImgDlg dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    for (const char* item : {"miDiskTable", "miAbout"}) {
+      QString shown;
+      QTimer::singleShot(0, &dlg, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box == nullptr || box == &dlg) return;
+        shown = box->windowTitle();
+        QTest::keyClick(box, Qt::Key_Return);  // OK is the default button
+      });
+      dlg.findChild<QAction*>(item)->trigger();
+      QCOMPARE(shown, QString(item == QString("miAbout") ? "About BLANKIMG" : "Supported disks"));
+    }
+    QVERIFY(dlg.isVisible());
+  }
+
+  void exitEndsTheDialog() {
+    BlankImgDlg dlg;
+    dlg.show();
+    dlg.findChild<QAction*>("miExit")->trigger();
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+  }
+
   void diskTableShowsEveryRow() {
     DiskTableDlg table;
     QCOMPARE(table.windowTitle(), QString("Supported disks"));
