@@ -79,7 +79,7 @@ ImageBytes ExtractImage(const MemoryImage& image, std::optional<AddressRange> ra
 
 std::vector<uint8_t> TapeFile(const ImageBytes& image) {
   if (image.bytes.size() > 0177777) {
-    throw OutputError("a tape file holds at most 177777 bytes; this image has " + std::to_string(image.bytes.size()));
+    throw OutputError("a tape file holds at most 65535. bytes; this image has " + std::to_string(image.bytes.size()) + ".");
   }
   const auto length = static_cast<uint16_t>(image.bytes.size());
   std::vector<uint8_t> file;
