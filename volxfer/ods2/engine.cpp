@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "directory.h"
+
 namespace ods2 {
 
 Engine::~Engine() {
@@ -84,6 +86,69 @@ int Engine::VolumeQuery(VolumeInfo* info) {
   info->owner_group = static_cast<std::uint8_t>(hb.owner_group());
   std::uint16_t prot = hb.default_protection();
   for (std::size_t g = 0; g < 4; ++g) info->protection[g] = (prot >> (4 * g)) & 0xF;
+  return 0;
+}
+
+int Engine::DirSearch(const char* specification, FileInfo* info) {
+  if (!volume_) return -1;
+  SetError(ErrNone);
+  if (!info) {
+    SetError(ErrInvalidArgument);
+    return -1;
+  }
+  auto found = Lookup(*volume_, true, current_directory_->first_header().file_id(), info->cursor,
+                      specification ? specification : "");
+  if (!found) return -1;
+  info->name = found->name;
+  OpenFile file;
+  if (!file.Access(*volume_, kNoWindow, found->id)) return -1;
+  file.GetAttributes(*info);
+  file.Deaccess();
+  return 0;
+}
+
+int Engine::ChangeDir(const char* specification) {
+  if (!volume_) return -1;
+  SetError(ErrNone);
+  if (!specification) {
+    SetError(ErrInvalidArgument);
+    return -1;
+  }
+  std::uint32_t cursor = 0;
+  auto found = Lookup(*volume_, false, current_directory_->first_header().file_id(), cursor, specification);
+  if (!found) return -1;
+  auto directory = std::make_unique<DirectoryFile>();
+  if (!directory->Access(*volume_, kWholeFile, found->id)) return -1;
+  if (!directory->Check()) {
+    directory->Deaccess();
+    return -1;
+  }
+  MakeCurrent(std::move(directory));
+  return 0;
+}
+
+int Engine::ChangeDirUp() {
+  if (!volume_) return -1;
+  SetError(ErrNone);
+  FileId current = current_directory_->first_header().file_id();
+  if (current.number == kMasterDirectoryId.number && current.sequence == kMasterDirectoryId.sequence &&
+      current.number_extension == 0)
+    return 0;
+  auto directory = std::make_unique<DirectoryFile>();
+  FileId parent = current_directory_->first_header().back_link();
+  if (!directory->Access(*volume_, kWholeFile, parent)) return -1;
+  if (!directory->Check()) {
+    directory->Deaccess();
+    return -1;
+  }
+  if (parent == kMasterDirectoryId) {
+    // Back at the top: the volume's own master directory object is current again.
+    directory->Deaccess();
+    DropCurrentDirectory();
+    current_directory_ = &volume_->master_directory();
+    return 0;
+  }
+  MakeCurrent(std::move(directory));
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "volume.h"
 
+#include <algorithm>
+
 namespace ods2 {
 
 bool Device::Open(int handle, bool read_only) {
@@ -46,6 +48,7 @@ bool Volume::WriteBlocks(std::uint64_t lbn, std::uint32_t count, std::span<const
     SetError(ErrReadOnly);
     return false;
   }
+  ++write_generation_;
   BlockDevice* d = host();
   std::size_t size = static_cast<std::size_t>(count) * kBlockSize;
   if (!d || buffer.size() < size || !d->Write(lbn, buffer.first(size))) {
@@ -53,6 +56,26 @@ bool Volume::WriteBlocks(std::uint64_t lbn, std::uint32_t count, std::span<const
     return false;
   }
   return true;
+}
+
+const CachedDirectory* Volume::ReadDirectory(const FileId& id) {
+  if (directory_cache_ && directory_cache_->id == id && directory_cache_->generation == write_generation_)
+    return &*directory_cache_;
+  directory_cache_.reset();
+  DirectoryFile directory;
+  if (!directory.Access(*this, kWholeFile, id)) return nullptr;
+  if (!directory.Check()) {
+    directory.Deaccess();
+    return nullptr;
+  }
+  CachedDirectory cached;
+  cached.id = id;
+  if (const BlockWindow* w = directory.window()) cached.data = w->data;
+  cached.size = std::min<std::uint64_t>(directory.first_header().FileSize(), cached.data.size());
+  directory.Deaccess();
+  cached.generation = write_generation_;
+  directory_cache_ = std::move(cached);
+  return &*directory_cache_;
 }
 
 std::uint64_t Volume::HeaderLbn(std::uint32_t n) {

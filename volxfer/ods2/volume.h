@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "block_device.h"
 #include "error_code.h"
@@ -11,6 +13,14 @@
 #include "open_file.h"
 
 namespace ods2 {
+
+// A directory's data as last read; it stays good until anything is written to the volume.
+struct CachedDirectory {
+  FileId id;
+  std::uint64_t generation = 0;
+  std::vector<std::uint8_t> data;
+  std::uint64_t size = 0;  // bytes up to the end of file
+};
 
 class Device {
  public:
@@ -47,6 +57,10 @@ class Volume : public Device {
 
   bool ReadBlocks(std::uint64_t lbn, std::uint32_t count, std::span<std::uint8_t> buffer);
   bool WriteBlocks(std::uint64_t lbn, std::uint32_t count, std::span<const std::uint8_t> buffer);
+  // A directory's data, accessed as a directory file with its whole data in memory; null when it
+  // cannot be accessed (code from Access) or is no directory. Listing n names this way reads the
+  // directory once, not n + 1 times.
+  const CachedDirectory* ReadDirectory(const FileId& id);
   // The LBN of file number n's header, or 0 with code 8.
   std::uint64_t HeaderLbn(std::uint32_t file_number);
 
@@ -71,6 +85,8 @@ class Volume : public Device {
   bool MountStorageBitmap();
   void ReleaseReservedFiles();
 
+  std::uint64_t write_generation_ = 0;
+  std::optional<CachedDirectory> directory_cache_;
   HomeBlock home_block_;
   BitmapFile index_file_;
   DirectoryFile master_directory_;
