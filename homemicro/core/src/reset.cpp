@@ -20,7 +20,8 @@ void Machine::LoadRom() {
       settings_.StartDirectory.empty() ? std::filesystem::path(settings_.RomFileName)
                                        : std::filesystem::path(settings_.StartDirectory) / settings_.RomFileName;
   std::error_code error;
-  if (!std::filesystem::exists(path, error)) {
+  // An empty file name names no file (the directory alone must not count as the ROM).
+  if (settings_.RomFileName.empty() || !std::filesystem::exists(path, error)) {
     host_.StopRunTimer();
     host_.ShowMessage(std::string(kRomMissingMessage) + path.string(), MessageIcon::Error);
     return;  // the ROM area keeps what it held

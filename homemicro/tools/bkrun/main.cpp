@@ -1,0 +1,146 @@
+// bkrun: the BK-0010.01 machine core without a window, for tests, benchmarks and scripts.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "console_host.h"
+#include "disassembler.h"
+#include "homemicro/core/machine.h"
+#include "options.h"
+#include "png_writer.h"
+#include "runner.h"
+#include "screen_image.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using homemicro::Machine;
+
+constexpr int kExitError = 2;
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "bkrun: %s\n", message.c_str());
+  return kExitError;
+}
+
+bool IsReadableFile(const std::string& name) {
+  std::error_code error;
+  return fs::is_regular_file(name, error) && std::ifstream(name, std::ios::binary).good();
+}
+
+// Copies a file into memory as it is (no ROM check, no register-page decoding).
+bool LoadFile(Machine& machine, const bkrun::LoadRequest& load, std::string& error) {
+  std::ifstream in(load.file, std::ios::binary);
+  std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (!in.eof() && in.fail()) {
+    error = "cannot read '" + load.file + "'";
+    return false;
+  }
+  if (load.address + bytes.size() > homemicro::kMemorySize) {
+    error = "'" + load.file + "' (" + std::to_string(bytes.size()) + " bytes) does not fit at " +
+            homemicro::debugger::OctStr6(load.address);
+    return false;
+  }
+  std::copy(bytes.begin(), bytes.end(), machine.State().Memory.begin() + load.address);
+  return true;
+}
+
+void ApplyRegistersAndFlags(Machine& machine, const bkrun::Options& options) {
+  homemicro::MachineState& s = machine.State();
+  for (const auto& set : options.registers) s.R[static_cast<size_t>(set.reg)] = set.value;
+  if (options.flags) {
+    const auto has = [&](char c) {
+      return options.flags->find(c) != std::string::npos || options.flags->find(static_cast<char>(c + 32)) != std::string::npos;
+    };
+    s.FlagN = has('N');
+    s.FlagZ = has('Z');
+    s.FlagV = has('V');
+    s.FlagC = has('C');
+  }
+}
+
+void PrintRegisters(const Machine& machine) {
+  const homemicro::MachineState& s = machine.State();
+  std::printf("R0=%06o R1=%06o R2=%06o R3=%06o R4=%06o R5=%06o SP=%06o PC=%06o NZVC=%d%d%d%d\n", s.R[0], s.R[1],
+              s.R[2], s.R[3], s.R[4], s.R[5], s.R[6], s.R[7], s.FlagN, s.FlagZ, s.FlagV, s.FlagC);
+}
+
+void PrintDump(const Machine& machine, const bkrun::DumpRequest& dump) {
+  uint16_t address = dump.address & 0177776;
+  for (long i = 0; i < dump.count; ++i, address = static_cast<uint16_t>(address + 2)) {
+    if (i % 8 == 0) std::printf("%s%06o:", i == 0 ? "" : "\n", address);
+    std::printf(" %06o", machine.PeekWord(address));
+  }
+  if (dump.count > 0) std::printf("\n");
+}
+
+void PrintDisassembly(Machine& machine, const bkrun::DumpRequest& request) {
+  const homemicro::debugger::WordReader read = [&machine](uint16_t a) { return machine.ReadWord(a); };
+  for (const std::string& line :
+       homemicro::debugger::DisassembleListing(read, request.address, static_cast<unsigned>(request.count)))
+    std::printf("%s\n", line.c_str());
+}
+
+bool WriteScreen(const Machine& machine, const std::string& file, bool twoBit, std::string& error) {
+  const bool pgm = file.size() >= 4 && file.compare(file.size() - 4, 4, ".pgm") == 0;
+  const bkrun::Image image = bkrun::RenderScreen(machine, twoBit, pgm);
+  const std::vector<uint8_t> bytes = pgm ? bkrun::EncodePgm(image) : bkrun::EncodePng(image);
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) error = "cannot write '" + file + "'";
+  return static_cast<bool>(out);
+}
+
+int Run(const bkrun::Options& options) {
+  if (options.romFile && !IsReadableFile(*options.romFile)) return Fail("cannot read ROM file '" + *options.romFile + "'");
+  for (const auto& load : options.loads)
+    if (!IsReadableFile(load.file)) return Fail("cannot read '" + load.file + "'");
+
+  homemicro::FrontEndSettings settings;
+  settings.StartAddress = options.startAddress;
+  settings.RomWriteControl = options.romProtect;
+  settings.SoundOn = false;
+  // Without --rom the reset looks for a file with no name, which never exists.
+  const fs::path rom = options.romFile ? fs::path(*options.romFile) : fs::path();
+  settings.StartDirectory = rom.parent_path().string();
+  settings.RomFileName = rom.filename().string();
+  bkrun::ConsoleHost host(options.overwrite, options.openFile);
+  Machine machine(settings, host);
+
+  machine.HardReset();
+  if (host.EndRequested()) return kExitError;
+  std::string error;
+  for (const auto& load : options.loads)
+    if (!LoadFile(machine, load, error)) return Fail(error);
+  ApplyRegistersAndFlags(machine, options);
+
+  bkrun::RunMachine(machine, {options.steps, options.ticks, options.speed, options.breakAddress, options.keys});
+
+  if (options.printRegisters) PrintRegisters(machine);
+  for (const auto& dump : options.dumps) PrintDump(machine, dump);
+  for (const auto& request : options.disassembly) PrintDisassembly(machine, request);
+  std::fflush(stdout);
+  if (options.screenFile && !WriteScreen(machine, *options.screenFile, options.twoBit, error)) return Fail(error);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(bkrun::kUsage, stdout);
+    return 0;
+  }
+  std::string error;
+  const auto options = bkrun::ParseOptions(args, error);
+  if (!options) {
+    std::fprintf(stderr, "bkrun: %s (bkrun --help lists the options)\n", error.c_str());
+    return kExitError;
+  }
+  return Run(*options);
+}

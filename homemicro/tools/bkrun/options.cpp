@@ -1,0 +1,213 @@
+// Command-line parsing for bkrun: every number is checked where it is read.
+#include "options.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace bkrun {
+
+const char* const kUsage =
+    "usage: bkrun [options]\n"
+    "  --rom FILE           32 KB ROM image loaded over 0100000..0177777 by the hard reset\n"
+    "  --start OCT          start address (default 100000)\n"
+    "  --no-rom-protect     writes into the ROM area do not trap\n"
+    "  --load OCT:FILE      copy a file into memory after the reset (repeatable)\n"
+    "  --set REG=OCT        set R0..R5, SP or PC after the reset (repeatable)\n"
+    "  --flags LETTERS      set the condition codes named (N, Z, V, C), clear the others\n"
+    "  --steps N            run N instructions (decimal)\n"
+    "  --ticks N            run N run-loop ticks (decimal)\n"
+    "  --speed N            instructions per tick (decimal, default 13750)\n"
+    "  --break OCT          stop before the instruction at that address\n"
+    "  --keys TEXT          type TEXT, one key per press (escapes \\n \\r \\t \\e \\\\ \\ooo)\n"
+    "  --overwrite yes|no   answer to the tape save's overwrite question (default no)\n"
+    "  --open-file FILE     file chosen in the tape load's open dialog (cancelled when absent)\n"
+    "  --regs               print the registers and condition codes\n"
+    "  --dump OCT:COUNT     print COUNT words from the address (repeatable)\n"
+    "  --disasm OCT:COUNT   print COUNT disassembled instructions from the address (repeatable)\n"
+    "  --screen FILE        write the screen as PNG (PGM when FILE ends in .pgm)\n"
+    "  --two-bit            four-colour screen instead of black and white\n";
+
+namespace {
+
+bool ParseOctal(const std::string& text, uint32_t limit, uint32_t& value) {
+  if (text.empty() || text.size() > 7) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '7') return false;
+    value = value * 8 + static_cast<uint32_t>(c - '0');
+  }
+  return value <= limit;
+}
+
+bool ParseDecimal(const std::string& text, long long min, long long max, long long& value) {
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  return !text.empty() && result.ec == std::errc() && result.ptr == end && value >= min && value <= max;
+}
+
+bool ParseAddress(const std::string& text, uint16_t& address) {
+  uint32_t v;
+  if (!ParseOctal(text, 0177777, v)) return false;
+  address = static_cast<uint16_t>(v);
+  return true;
+}
+
+// "OCT:REST"
+bool SplitAddress(const std::string& text, uint16_t& address, std::string& rest) {
+  const auto colon = text.find(':');
+  if (colon == std::string::npos) return false;
+  rest = text.substr(colon + 1);
+  return ParseAddress(text.substr(0, colon), address);
+}
+
+bool ParseRegisterName(const std::string& name, int& reg) {
+  static const std::map<std::string, int> kNames = {{"R0", 0}, {"R1", 1}, {"R2", 2}, {"R3", 3}, {"R4", 4},
+                                                    {"R5", 5}, {"SP", 6}, {"PC", 7}, {"R6", 6}, {"R7", 7}};
+  std::string upper;
+  for (char c : name) upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  const auto it = kNames.find(upper);
+  if (it == kNames.end()) return false;
+  reg = it->second;
+  return true;
+}
+
+// Decodes the escapes of --keys: \n (Enter, 012), \r, \t, \e (Esc, the STOP key), \\, \ooo.
+bool DecodeKeys(const std::string& text, std::string& keys) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      keys += text[i];
+      continue;
+    }
+    if (++i == text.size()) return false;
+    switch (text[i]) {
+      case 'n': keys += '\012'; break;
+      case 'r': keys += '\015'; break;
+      case 't': keys += '\011'; break;
+      case 'e': keys += '\033'; break;
+      case '\\': keys += '\\'; break;
+      default: {
+        uint32_t code;
+        if (i + 3 > text.size() || !ParseOctal(text.substr(i, 3), 0177, code)) return false;
+        keys += static_cast<char>(code);
+        i += 2;
+      }
+    }
+  }
+  return true;
+}
+
+class Parser {
+ public:
+  Parser(const std::vector<std::string>& args, std::string& error) : args_(args), error_(error) {}
+
+  std::optional<Options> Run() {
+    for (i_ = 0; i_ < args_.size(); ++i_) {
+      if (!One(args_[i_])) return std::nullopt;
+    }
+    return options_;
+  }
+
+ private:
+  bool Fail(const std::string& message) {
+    error_ = message;
+    return false;
+  }
+  bool Value(const std::string& option, std::string& value) {
+    if (i_ + 1 >= args_.size()) return Fail("option " + option + " needs a value");
+    value = args_[++i_];
+    return true;
+  }
+  bool Bad(const std::string& option, const std::string& value) {
+    return Fail("bad value for " + option + ": '" + value + "'");
+  }
+
+  bool One(const std::string& option) {
+    Options& o = options_;
+    if (option == "--no-rom-protect") return o.romProtect = false, true;
+    if (option == "--regs") return o.printRegisters = true, true;
+    if (option == "--two-bit") return o.twoBit = true, true;
+    std::string v;
+    if (option == "--rom") return Value(option, v) && (o.romFile = v, true);
+    if (option == "--screen") return Value(option, v) && (o.screenFile = v, true);
+    if (option == "--open-file") return Value(option, v) && (o.openFile = v, true);
+    if (option == "--start") {
+      uint32_t address;
+      if (!Value(option, v)) return false;
+      if (!ParseOctal(v, 0177777, address)) return Bad(option, v);
+      o.startAddress = std::stoi(v);  // kept as its octal digits
+      return true;
+    }
+    if (option == "--load") {
+      LoadRequest load;
+      if (!Value(option, v)) return false;
+      if (!SplitAddress(v, load.address, load.file) || load.file.empty()) return Bad(option, v);
+      o.loads.push_back(load);
+      return true;
+    }
+    if (option == "--set") {
+      if (!Value(option, v)) return false;
+      const auto eq = v.find('=');
+      RegisterAssignment set;
+      if (eq == std::string::npos || !ParseRegisterName(v.substr(0, eq), set.reg) ||
+          !ParseAddress(v.substr(eq + 1), set.value))
+        return Bad(option, v);
+      o.registers.push_back(set);
+      return true;
+    }
+    if (option == "--flags") {
+      if (!Value(option, v)) return false;
+      if (v.find_first_not_of("NZVCnzvc") != std::string::npos) return Bad(option, v);
+      o.flags = v;
+      return true;
+    }
+    if (option == "--steps" || option == "--ticks" || option == "--speed") {
+      long long n;
+      if (!Value(option, v)) return false;
+      const long long min = option == "--speed" ? 1 : 0;
+      if (!ParseDecimal(v, min, option == "--speed" ? 100'000'000 : 1'000'000'000'000LL, n)) return Bad(option, v);
+      if (option == "--steps") o.steps = n;
+      if (option == "--ticks") o.ticks = n;
+      if (option == "--speed") o.speed = static_cast<long>(n);
+      return true;
+    }
+    if (option == "--break") {
+      uint16_t address;
+      if (!Value(option, v)) return false;
+      if (!ParseAddress(v, address)) return Bad(option, v);
+      o.breakAddress = address;
+      return true;
+    }
+    if (option == "--keys") return Value(option, v) && (DecodeKeys(v, o.keys) || Bad(option, v));
+    if (option == "--overwrite") {
+      if (!Value(option, v)) return false;
+      if (v != "yes" && v != "no") return Bad(option, v);
+      o.overwrite = v == "yes";
+      return true;
+    }
+    if (option == "--dump" || option == "--disasm") {
+      DumpRequest dump;
+      std::string count;
+      long long n;
+      if (!Value(option, v)) return false;
+      if (!SplitAddress(v, dump.address, count) || !ParseDecimal(count, 0, 0200000, n)) return Bad(option, v);
+      dump.count = static_cast<long>(n);
+      (option == "--dump" ? o.dumps : o.disassembly).push_back(dump);
+      return true;
+    }
+    return Fail("unknown option '" + option + "'");
+  }
+
+  const std::vector<std::string>& args_;
+  std::string& error_;
+  size_t i_ = 0;
+  Options options_;
+};
+
+}  // namespace
+
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+  return Parser(args, error).Run();
+}
+
+}  // namespace bkrun
