@@ -73,6 +73,14 @@ Value ExpressionParser::Product(LineScanner& s) {
 }
 
 Value ExpressionParser::Unary(LineScanner& s) {
+  // Every nesting level passes here; a bound keeps hostile input from exhausting the stack.
+  struct DepthGuard {
+    int& depth;
+    explicit DepthGuard(int& d) : depth(d) {
+      if (++depth > kMaxDepth) throw AsmError("expression nested too deeply");
+    }
+    ~DepthGuard() { --depth; }
+  } guard(depth_);
   if (s.Accept('-')) {
     const Value v = Unary(s);
     return {static_cast<uint16_t>(-v.value), v.defined};

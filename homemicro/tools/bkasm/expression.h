@@ -40,8 +40,11 @@ class ExpressionParser {
   Value Primary(LineScanner& s);
   Value SymbolValue(const std::string& name);
 
+  static constexpr int kMaxDepth = 100;
+
   SymbolLookup lookup_;
   uint16_t location_;
+  int depth_ = 0;
   std::string undefined_;
 };
 

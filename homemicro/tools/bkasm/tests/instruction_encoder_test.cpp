@@ -90,6 +90,13 @@ TEST(AssembleInstruction, BadOperandsAreRefusedWithAReason) {
       {"MOV #^Q1,R0", "unknown radix"},
       {"MOV #<1,R0", "'>' expected"},
   };
+  const std::string deep = "MOV #" + std::string(5000, '<') + "1" + std::string(5000, '>') + ",R0";
+  const std::string negations = "MOV #" + std::string(5000, '-') + "1,R0";
+  const std::string shallow = "MOV #" + std::string(20, '<') + "1" + std::string(20, '>') + ",R0";
+  EXPECT_EQ(AssembleInstruction(shallow, 01000).words, (std::vector<uint16_t>{0012700, 1}));
+  for (const std::string& text : {deep, negations}) {
+    EXPECT_EQ(AssembleInstruction(text, 01000).error, "expression nested too deeply");
+  }
   for (const Case& c : cases) {
     const AssembledLine line = AssembleInstruction(c.text, 01000);
     EXPECT_NE(line.error.find(c.reason), std::string::npos) << c.text << " gave: " << line.error;
