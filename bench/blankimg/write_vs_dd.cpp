@@ -47,9 +47,9 @@ double timeWriter(const std::filesystem::path& file) {
 }
 
 double timeDd(const std::filesystem::path& file) {
-  const std::string command = "dd if=/dev/zero of='" + file.string() +
-                              "' bs=1M iflag=count_bytes status=none count=" +
-                              std::to_string(blankimg::imageSizeBytes(rd54()));
+  const std::string command =
+      "dd if=/dev/zero of='" + file.string() +
+      "' bs=1M iflag=count_bytes status=none count=" + std::to_string(blankimg::imageSizeBytes(rd54()));
   const auto start = Clock::now();
   if (std::system(command.c_str()) != 0) {
     std::cerr << "dd failed: " << command << '\n';

@@ -4,8 +4,8 @@
 #include <chrono>
 #include <optional>
 #include <sstream>
-#include <variant>
 #include <thread>
+#include <variant>
 #include <vector>
 
 #ifdef _WIN32
@@ -43,7 +43,9 @@ std::variant<Request, UsageError> parseArguments(std::span<const std::string> ar
       if (i + 1 < args.size()) return args[++i];
       return std::nullopt;
     };
-    auto is = [&](const char* option) { return arg == option || arg.rfind(std::string(option) + "=", 0) == 0; };
+    auto is = [&](const char* option) {
+      return arg == option || arg.rfind(std::string(option) + "=", 0) == 0;
+    };
     if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
       if (request.file) return UsageError{"too many file names ('" + arg + "')"};
       request.file = arg;
@@ -68,15 +70,6 @@ std::variant<Request, UsageError> parseArguments(std::span<const std::string> ar
   return request;
 }
 
-std::string rowNumbersNamed(const std::string& name) {
-  std::string numbers;
-  for (const DiskType& row : diskRows()) {
-    if (name != row.name) continue;
-    numbers += (numbers.empty() ? "" : ", ") + std::to_string(rowNumber(row));
-  }
-  return numbers;
-}
-
 // The row the request names: by --row, by --type, or both when they agree.
 std::variant<const DiskType*, UsageError> chooseRow(const Request& request) {
   const auto rows = diskRows();
@@ -85,20 +78,25 @@ std::variant<const DiskType*, UsageError> chooseRow(const Request& request) {
     const std::string& text = *request.rowText;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (error != std::errc() || end != text.data() + text.size() || number < 1 || number > rows.size())
-      return UsageError{"--row needs a number from 1 to " + std::to_string(rows.size()) + ", not '" + text + "'"};
+      return UsageError{"--row needs a number from 1 to " + std::to_string(rows.size()) + ", not '" + text +
+                        "'"};
     const DiskType& row = rows[number - 1];
     if (request.typeName && *request.typeName != row.name)
       return UsageError{"row " + text + " is '" + row.name + "', not '" + *request.typeName + "'"};
     return &row;
   }
   if (!request.typeName) return UsageError{"choose a disk type with --type NAME (see --list)"};
-  const std::string numbers = rowNumbersNamed(*request.typeName);
-  if (numbers.empty()) return UsageError{"no disk type named '" + *request.typeName + "' (see --list)"};
-  if (numbers.find(',') != std::string::npos)
-    return UsageError{"'" + *request.typeName + "' names rows " + numbers + "; choose one with --row"};
+  std::vector<const DiskType*> named;
   for (const DiskType& row : rows)
-    if (*request.typeName == row.name) return &row;
-  return UsageError{"no disk type named '" + *request.typeName + "'"};
+    if (*request.typeName == row.name) named.push_back(&row);
+  if (named.empty()) return UsageError{"no disk type named '" + *request.typeName + "' (see --list)"};
+  if (named.size() > 1) {
+    std::string numbers;
+    for (const DiskType* row : named)
+      numbers += (numbers.empty() ? "" : ", ") + std::to_string(rowNumber(*row));
+    return UsageError{"'" + *request.typeName + "' names rows " + numbers + "; choose one with --row"};
+  }
+  return named.front();
 }
 
 void drawProgress(std::ostream& err, int percent) {
@@ -160,10 +158,17 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out, std::os
   if (const auto* error = std::get_if<UsageError>(&parsed)) return usageError(error->message);
   const Request& request = std::get<Request>(parsed);
   switch (request.action) {
-    case Request::Action::Help: out << usageText(); return kExitDone;
-    case Request::Action::Version: out << kVersionText; return kExitDone;
-    case Request::Action::List: out << supportedDisksText(); return kExitDone;
-    case Request::Action::Write: break;
+    case Request::Action::Help:
+      out << usageText();
+      return kExitDone;
+    case Request::Action::Version:
+      out << kVersionText;
+      return kExitDone;
+    case Request::Action::List:
+      out << supportedDisksText();
+      return kExitDone;
+    case Request::Action::Write:
+      break;
   }
   const auto chosen = chooseRow(request);
   if (const auto* error = std::get_if<UsageError>(&chosen)) return usageError(error->message);

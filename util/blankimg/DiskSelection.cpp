@@ -7,11 +7,16 @@ namespace {
 
 bool systemAdmits(int systemIndex, const DiskType& row) {
   switch (systemIndex) {
-    case kSystemAll: return true;
-    case kSystemPdp11: return (row.platforms & kPlatformPdp11) != 0;
-    case kSystemProfessional: return (row.platforms & kPlatformPro) != 0;
-    case kSystemVax: return (row.platforms & kPlatformVax) != 0;
-    default: return false;
+    case kSystemAll:
+      return true;
+    case kSystemPdp11:
+      return (row.platforms & kPlatformPdp11) != 0;
+    case kSystemProfessional:
+      return (row.platforms & kPlatformPro) != 0;
+    case kSystemVax:
+      return (row.platforms & kPlatformVax) != 0;
+    default:
+      return false;
   }
 }
 
@@ -60,6 +65,8 @@ DiskInformation diskInformation(const DiskType& row) {
   return info;
 }
 
-std::string defaultFileName(const DiskType& row) { return std::string(row.name) + ".dsk"; }
+std::string defaultFileName(const DiskType& row) {
+  return std::string(row.name) + ".dsk";
+}
 
 }  // namespace blankimg

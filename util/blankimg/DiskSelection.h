@@ -17,7 +17,13 @@ inline constexpr std::array<const char*, 2> kControllerEntries{"All controllers"
 inline constexpr const char* kInitialDiskTypeEntry = "Select Disk Type";
 inline constexpr const char* kRefilledDiskTypeEntry = "Select disk type";
 
-enum SystemIndex { kSelectSystem = 0, kSystemAll = 1, kSystemPdp11 = 2, kSystemProfessional = 3, kSystemVax = 4 };
+enum SystemIndex {
+  kSelectSystem = 0,
+  kSystemAll = 1,
+  kSystemPdp11 = 2,
+  kSystemProfessional = 3,
+  kSystemVax = 4
+};
 enum ControllerIndex { kAllControllers = 0, kControllerMscpOnly = 1 };
 
 // Rows admitted by the two list choices, in table order.

@@ -12,9 +12,20 @@ constexpr DiskType row(const char* name, const char* description, std::uint32_t 
                        std::uint32_t platforms, std::uint32_t sectors, std::uint32_t tracks,
                        std::uint32_t cylinders, std::uint32_t sectorSize, std::uint32_t badBlockKind,
                        std::uint32_t mediaId, std::uint32_t model, std::uint32_t flag) {
-  return DiskType{name,    description, controller, mediaId,   0,          model, flag, 0, sectors,
-                  tracks,  cylinders,   sectorSize, 0,         0,          0,     0,    badBlockKind,
-                  0,       0,           platforms};
+  DiskType type{};  // the spare words stay zero
+  type.name = name;
+  type.description = description;
+  type.controller = controller;
+  type.mediaId = mediaId;
+  type.model = model;
+  type.flag = flag;
+  type.sectors = sectors;
+  type.tracks = tracks;
+  type.cylinders = cylinders;
+  type.sectorSize = sectorSize;
+  type.badBlockKind = badBlockKind;
+  type.platforms = platforms;
+  return type;
 }
 
 // clang-format off
@@ -97,9 +108,13 @@ constexpr std::array<const char*, 8> kPlatformTexts{"N/D", "PDP",     "PRO",    
 
 }  // namespace
 
-const DiskType* diskTable() { return kRows.data(); }
+const DiskType* diskTable() {
+  return kRows.data();
+}
 
-std::span<const DiskType> diskRows() { return {kRows.data(), kRows.size() - 1}; }
+std::span<const DiskType> diskRows() {
+  return {kRows.data(), kRows.size() - 1};
+}
 
 std::size_t rowNumber(const DiskType& row) {
   const auto rows = diskRows();
@@ -111,9 +126,13 @@ std::uint64_t blockCount(const DiskType& row) {
   return std::uint64_t{row.sectors} * row.tracks * row.cylinders;
 }
 
-std::uint64_t imageSizeBytes(const DiskType& row) { return blockCount(row) * row.sectorSize; }
+std::uint64_t imageSizeBytes(const DiskType& row) {
+  return blockCount(row) * row.sectorSize;
+}
 
-std::uint64_t sizeKb(const DiskType& row) { return imageSizeBytes(row) >> 10; }
+std::uint64_t sizeKb(const DiskType& row) {
+  return imageSizeBytes(row) >> 10;
+}
 
 const char* platformText(std::uint32_t platforms) {
   return platforms < kPlatformTexts.size() ? kPlatformTexts[platforms] : "N/D";

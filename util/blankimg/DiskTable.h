@@ -19,7 +19,7 @@ inline constexpr std::uint32_t kControllerMscp = 1;
 // One drive. Field order follows the drive description records the table was built from; the
 // unnamed words are carried along unchanged and nothing reads them.
 struct DiskType {
-  const char* name;         // nullptr only in the end row
+  const char* name;  // nullptr only in the end row
   const char* description;
   std::uint32_t controller;  // controller class, one bit per class
   std::uint32_t mediaId;     // packed MSCP media type identifier, 0 if none
@@ -27,8 +27,8 @@ struct DiskType {
   std::uint32_t model;
   std::uint32_t flag;
   std::uint32_t word8;
-  std::uint32_t sectors;     // per track
-  std::uint32_t tracks;      // per cylinder
+  std::uint32_t sectors;  // per track
+  std::uint32_t tracks;   // per cylinder
   std::uint32_t cylinders;
   std::uint32_t sectorSize;  // bytes
   std::uint32_t word13;

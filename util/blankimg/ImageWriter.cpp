@@ -41,7 +41,9 @@ bool writeZeroSectors(std::FILE* file, const std::vector<unsigned char>& zeros, 
 }
 
 // Closing flushes; a failing close means the tail of the image never reached the disk.
-bool closeFile(std::FILE* file) { return std::fclose(file) == 0; }
+bool closeFile(std::FILE* file) {
+  return std::fclose(file) == 0;
+}
 
 WriteResult failAndClose(std::FILE* file, std::ostream& report, const char* message, int errorNumber) {
   reportFailure(report, message, errorNumber);
@@ -62,7 +64,8 @@ WriteResult createImage(const std::filesystem::path& path, std::uint64_t totalSe
   // Our chunks are the buffering; a stdio buffer on top would only copy them once more.
   std::setvbuf(file, nullptr, _IONBF, 0);
 
-  const std::uint64_t chunkSectors = sectorSize == 0 ? 1 : std::max<std::uint64_t>(1, kChunkBytes / sectorSize);
+  const std::uint64_t chunkSectors =
+      sectorSize == 0 ? 1 : std::max<std::uint64_t>(1, kChunkBytes / sectorSize);
   std::vector<unsigned char> zeros;
   try {
     zeros.assign(static_cast<std::size_t>(chunkSectors) * sectorSize, 0);
@@ -84,13 +87,16 @@ WriteResult createImage(const std::filesystem::path& path, std::uint64_t totalSe
     }
     control.sectorsReported.store(sector + 1, std::memory_order_relaxed);
     if (++pending == chunkSectors) {
-      if (!writeZeroSectors(file, zeros, pending, sectorSize)) return failAndClose(file, report, kCantWrite, errno);
+      if (!writeZeroSectors(file, zeros, pending, sectorSize))
+        return failAndClose(file, report, kCantWrite, errno);
       pending = 0;
     }
   }
-  if (!writeZeroSectors(file, zeros, pending, sectorSize)) return failAndClose(file, report, kCantWrite, errno);
+  if (!writeZeroSectors(file, zeros, pending, sectorSize))
+    return failAndClose(file, report, kCantWrite, errno);
 
-  if (hasBadBlockTable(badBlockKind) && !writeBadBlockTable(file, totalSectors, sectors, sectorSize, report)) {
+  if (hasBadBlockTable(badBlockKind) &&
+      !writeBadBlockTable(file, totalSectors, sectors, sectorSize, report)) {
     std::fclose(file);
     return WriteResult::Failed;
   }

@@ -28,10 +28,14 @@ inline constexpr const char* kCantSeek = "Can't make fseek() for bad block table
 inline constexpr const char* kCantWriteTable = "Can't write bad block table";
 
 // Bad block kinds that get a table on the last track (RL01 and RL02).
-constexpr bool hasBadBlockTable(std::uint32_t badBlockKind) { return badBlockKind == 2 || badBlockKind == 3; }
+constexpr bool hasBadBlockTable(std::uint32_t badBlockKind) {
+  return badBlockKind == 2 || badBlockKind == 3;
+}
 
 // How many copies of the table sector go on a last track of `sectors` sectors.
-constexpr std::uint32_t badBlockTableCopies(std::uint32_t sectors) { return sectors < 10 ? sectors : 10; }
+constexpr std::uint32_t badBlockTableCopies(std::uint32_t sectors) {
+  return sectors < 10 ? sectors : 10;
+}
 
 // Creates (or truncates) `path` and fills it with `totalSectors` zero sectors, then the bad block
 // table for kinds 2 and 3. A failed or cancelled run leaves the file as far as it was written.

@@ -61,12 +61,12 @@ TEST(Progress, TenStepsOfATenthEach) {
     int percent;
   };
   const Case cases[] = {
-      {0, 20480, 0},          {2047, 20480, 0},      {2048, 20480, 10},  {20479, 20480, 90},
-      {20480, 20480, 100},    // full exactly at the last sector of a multiple of ten
-      {4871, 4872, 100},      // 4872 / 10 rounds down: full a little early, never beyond
-      {4872, 4872, 100},      //
-      {3, 5, 30},             // fewer than ten sectors: one step per sector
-      {5, 5, 100},            // and full when all are done
+      {0, 20480, 0},      {2047, 20480, 0},    {2048, 20480, 10},
+      {20479, 20480, 90}, {20480, 20480, 100},  // full exactly at the last sector of a multiple of ten
+      {4871, 4872, 100},                        // 4872 / 10 rounds down: full a little early, never beyond
+      {4872, 4872, 100},                        //
+      {3, 5, 30},                               // fewer than ten sectors: one step per sector
+      {5, 5, 100},                              // and full when all are done
   };
   for (const Case& c : cases)
     EXPECT_EQ(progressPercent(c.reported, c.total), c.percent) << c.reported << " of " << c.total;

@@ -34,7 +34,8 @@ bool allZero(const std::vector<unsigned char>& bytes, std::size_t from, std::siz
 ::testing::AssertionResult isTableSector(const std::vector<unsigned char>& bytes, std::size_t at,
                                          std::size_t size) {
   const unsigned char head[8] = {0xE5, 0x14, 0xE5, 0x14, 0, 0, 0, 0};
-  if (!std::equal(head, head + 8, bytes.begin() + at)) return ::testing::AssertionFailure() << "head at " << at;
+  if (!std::equal(head, head + 8, bytes.begin() + at))
+    return ::testing::AssertionFailure() << "head at " << at;
   for (std::size_t i = at + 8; i < at + size; ++i)
     if (bytes[i] != 0xFF) return ::testing::AssertionFailure() << "byte " << i << " is not FF";
   return ::testing::AssertionSuccess();
@@ -46,7 +47,9 @@ struct ImageCase {
   std::size_t tableAt;  // 0: no table
 };
 
-void PrintTo(const ImageCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ImageCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class ImageOfRow : public TempDir, public ::testing::WithParamInterface<ImageCase> {};
 
@@ -99,7 +102,8 @@ TEST_F(ImageWriter, GeometryUnfitForTableFailsButLeavesTheFullZeroImage) {
     SCOPED_TRACE(c.sectors);
     RunControl control;
     std::ostringstream report;
-    EXPECT_EQ(createImage(path("odd.dsk"), 80, c.sectors, c.sectorSize, 3, control, report), WriteResult::Failed);
+    EXPECT_EQ(createImage(path("odd.dsk"), 80, c.sectors, c.sectorSize, 3, control, report),
+              WriteResult::Failed);
     EXPECT_EQ(report.str(), "Can't create bad block table for this geometry: Invalid argument\n");
     const auto bytes = readAll(path("odd.dsk"));
     EXPECT_EQ(bytes.size(), 80u * c.sectorSize);

@@ -7,7 +7,7 @@
 
 namespace blankimg {
 
-QPixmap emblemPixmap(int size);          // a stack of disk platters
+QPixmap emblemPixmap(int size);  // a stack of disk platters
 QPixmap logoPixmap(int width, int height);
 QIcon applicationIcon();
 

@@ -38,7 +38,8 @@ class ClientArea : public QWidget {
     painter.setBackgroundMode(Qt::TransparentMode);
     QFont title(QStringLiteral("Arial"), 24);
     painter.setFont(title);
-    painter.drawText(QRect(120, 27, width() - 120, 60), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("KESTRA"));
+    painter.drawText(QRect(120, 27, width() - 120, 60), Qt::AlignLeft | Qt::AlignTop,
+                     QStringLiteral("KESTRA"));
     QFont address(QStringLiteral("Arial"));
     address.setPixelSize(20);
     address.setWeight(QFont::Bold);
@@ -167,7 +168,8 @@ void BlankImgDlg::fillDiskTypeList() {
     cbDiskType_->clear();
     cbDiskType_->addItem(QString::fromLatin1(kRefilledDiskTypeEntry));
     for (const DiskType* row : rowsFor(cbSystem_->currentIndex(), cbController_->currentIndex()))
-      cbDiskType_->addItem(QString::fromLatin1(row->name), QVariant::fromValue(reinterpret_cast<quintptr>(row)));
+      cbDiskType_->addItem(QString::fromLatin1(row->name),
+                           QVariant::fromValue(reinterpret_cast<quintptr>(row)));
     cbDiskType_->setCurrentIndex(0);
   }
   cbDiskTypeChange(0);
@@ -257,15 +259,22 @@ void BlankImgDlg::miSaveAsClick() {
   if (run.wait() != WriteResult::Done) showError(QString::fromLatin1(kCannotCreateImage));
 }
 
-void BlankImgDlg::miExitClick() { done(QDialog::Accepted); }
+void BlankImgDlg::miExitClick() {
+  done(QDialog::Accepted);
+}
 
-void BlankImgDlg::miDiskTableClick() { DiskTableDlg(this).exec(); }
+void BlankImgDlg::miDiskTableClick() {
+  DiskTableDlg(this).exec();
+}
 
-void BlankImgDlg::miAboutClick() { AboutDlg(this).exec(); }
+void BlankImgDlg::miAboutClick() {
+  AboutDlg(this).exec();
+}
 
 void BlankImgDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;  // Enter does nothing
-  QDialog::keyPressEvent(event);  // Escape ends the program
+  // Enter does nothing; Escape ends the program.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;
+  QDialog::keyPressEvent(event);
 }
 
 }  // namespace blankimg

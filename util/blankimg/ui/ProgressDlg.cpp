@@ -53,8 +53,9 @@ void ProgressDlg::tmPollTimer() {
 }
 
 void ProgressDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;  // Enter does nothing
-  QDialog::keyPressEvent(event);  // Escape cancels
+  // Enter does nothing; Escape cancels.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;
+  QDialog::keyPressEvent(event);
 }
 
 }  // namespace blankimg

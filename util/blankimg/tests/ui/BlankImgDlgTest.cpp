@@ -87,8 +87,8 @@ class BlankImgDlgTest : public QObject {
     v.system->setCurrentIndex(3);  // Professional
     QVERIFY(!v.controller->isEnabled());
     QCOMPARE(v.controller->currentIndex(), 0);
-    QCOMPARE(v.diskTypes(), (QStringList{"Select disk type", "rd51-p", "rd31-p", "rd52-p", "rd52-p1", "rd52-p2",
-                                         "rd52-p3", "rd32-p", "rd53-p"}));
+    QCOMPARE(v.diskTypes(), (QStringList{"Select disk type", "rd51-p", "rd31-p", "rd52-p", "rd52-p1",
+                                         "rd52-p2", "rd52-p3", "rd32-p", "rd53-p"}));
 
     v.system->setCurrentIndex(4);  // VAX
     QVERIFY(v.controller->isEnabled());
@@ -111,18 +111,62 @@ class BlankImgDlgTest : public QObject {
     QTest::addColumn<QString>("blocks");
     QTest::addColumn<QString>("sectors");
     QTest::addColumn<QString>("blockSize");
-    QTest::newRow("rk05") << 2 << "rk05" << "DEC RK05 cartridge disk drive" << "2.4" << "Mb" << "4872" << "12"
+    QTest::newRow("rk05") << 2 << "rk05"
+                          << "DEC RK05 cartridge disk drive"
+                          << "2.4"
+                          << "Mb"
+                          << "4872"
+                          << "12"
                           << "512";
-    QTest::newRow("rx01") << 1 << "rx01" << "DEC RX11 floppy" << "250" << "Kb" << "2002" << "26" << "128";
-    QTest::newRow("rs04") << 2 << "rs04" << "DEC RS04 disk drive" << "1024" << "Kb" << "4096" << "64" << "256";
-    QTest::newRow("rl02") << 2 << "rl02" << "DEC RL02 cartridge disk drive" << "10.0" << "Mb" << "40960" << "40"
+    QTest::newRow("rx01") << 1 << "rx01"
+                          << "DEC RX11 floppy"
+                          << "250"
+                          << "Kb"
+                          << "2002"
+                          << "26"
+                          << "128";
+    QTest::newRow("rs04") << 2 << "rs04"
+                          << "DEC RS04 disk drive"
+                          << "1024"
+                          << "Kb"
+                          << "4096"
+                          << "64"
                           << "256";
-    QTest::newRow("rz29") << 2 << "rz29" << "DEC RZ29 Winchester 4.3 GB 3.5\"" << "4.0" << "Gb" << "8380080"
-                          << "113" << "512";
-    QTest::newRow("rz59") << 2 << "rz59" << "DEC RZ59 Winchester" << "8.5" << "Gb" << "17755614" << "193" << "512";
-    QTest::newRow("ra92") << 2 << "ra92" << "DEC RA92 Winchester" << "1.4" << "Gb" << "2941263" << "69" << "512";
-    QTest::newRow("rd51-p") << 3 << "rd51-p" << "DEC RD51 10 MB 5.25\" (ST412) on DEC Pro" << "9.6" << "Mb"
-                            << "19584" << "16" << "512";
+    QTest::newRow("rl02") << 2 << "rl02"
+                          << "DEC RL02 cartridge disk drive"
+                          << "10.0"
+                          << "Mb"
+                          << "40960"
+                          << "40"
+                          << "256";
+    QTest::newRow("rz29") << 2 << "rz29"
+                          << "DEC RZ29 Winchester 4.3 GB 3.5\""
+                          << "4.0"
+                          << "Gb"
+                          << "8380080"
+                          << "113"
+                          << "512";
+    QTest::newRow("rz59") << 2 << "rz59"
+                          << "DEC RZ59 Winchester"
+                          << "8.5"
+                          << "Gb"
+                          << "17755614"
+                          << "193"
+                          << "512";
+    QTest::newRow("ra92") << 2 << "ra92"
+                          << "DEC RA92 Winchester"
+                          << "1.4"
+                          << "Gb"
+                          << "2941263"
+                          << "69"
+                          << "512";
+    QTest::newRow("rd51-p") << 3 << "rd51-p"
+                            << "DEC RD51 10 MB 5.25\" (ST412) on DEC Pro"
+                            << "9.6"
+                            << "Mb"
+                            << "19584"
+                            << "16"
+                            << "512";
   }
 
   void showsDiskInformation() {
@@ -216,8 +260,8 @@ class BlankImgDlgTest : public QObject {
     QTest::addColumn<qint64>("freeBytes");  // -1: the volume cannot be asked
     QTest::addColumn<QString>("error");
     QTest::addColumn<bool>("created");
-    QTest::newRow("not enough space") << "rk05.dsk" << qint64(2'494'463)
-                                      << "There is not enough disk space.\n2436 Kb is required" << false;
+    QTest::newRow("not enough space")
+        << "rk05.dsk" << qint64(2'494'463) << "There is not enough disk space.\n2436 Kb is required" << false;
     QTest::newRow("cannot create") << "missing/rk05.dsk" << qint64(-1) << "Error: Cannot create disk image!"
                                    << false;
     QTest::newRow("unknown space, fine") << "rk05.dsk" << qint64(-1) << "" << true;
@@ -340,7 +384,8 @@ class BlankImgDlgTest : public QObject {
     QVERIFY2(addressPixels > 100, qPrintable(QString::number(addressPixels)));
     // Nowhere left of the title is painted in that colour: it starts where it should.
     for (int y = 27; y < 67; ++y)
-      for (int x = 100; x < 118; ++x) QVERIFY(picture.pixelColor(origin + QPoint(x, y)) != QColor(33, 168, 231));
+      for (int x = 100; x < 118; ++x)
+        QVERIFY(picture.pixelColor(origin + QPoint(x, y)) != QColor(33, 168, 231));
   }
 
  private:
