@@ -17,27 +17,8 @@
 #include "options_fm.h"
 #include "palette_fm.h"
 #include "ui_support.h"
+#include "ui_test_support.h"
 
-namespace {
-
-// Closes the next message box that appears and hands back its text.
-class MessageBoxCatcher : public QObject {
- public:
-  MessageBoxCatcher() { QTimer::singleShot(0, this, [this] { poll(); }); }
-  QString text;
-
- private:
-  void poll() {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      text = box->text();
-      box->done(QMessageBox::Ok);
-      return;
-    }
-    QTimer::singleShot(10, this, [this] { poll(); });
-  }
-};
-
-}  // namespace
 
 class DialogsTest : public QObject {
   Q_OBJECT
@@ -104,10 +85,11 @@ void DialogsTest::numberBoxRejectsNonNumberAndStaysOpen() {
   box.InputValue = 0;
   box.show();
   QTest::keyClicks(box.edNum, "12x");
-  MessageBoxCatcher catcher;
+  auto answer = AnswerMessage();
   QTest::keyClick(box.edNum, Qt::Key_Return);
-  QTRY_VERIFY(!catcher.text.isEmpty());
-  QVERIFY(catcher.text.contains("12x"));
+  QVERIFY(answer->seen);
+  QVERIFY(answer->text.contains("12x"));
+  QCOMPARE(answer->caption, QString("Emul"));
   QVERIFY(box.isVisible());
   QCOMPARE(box.edNum->text(), QString("12x"));
   QCOMPARE(box.Tag, 0);
