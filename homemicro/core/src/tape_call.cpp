@@ -1,8 +1,234 @@
-// EMT 36, the tape call, served from host files.
+// EMT 36, the tape call, served from host files in place of the cassette: the parameter block
+// at R1 says save (2) or load (3), the file name and the memory area; the answer fields are
+// filled as the machine's ROM would fill them.
+//
+// Addresses inside the parameter block and the data area are taken modulo 0200000: a block or
+// an area that runs past 0177777 wraps to 0, so nothing outside the machine's memory is touched.
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
 #include "homemicro/core/machine.h"
 
 namespace homemicro {
+namespace {
 
-void Machine::ServeTapeCall() { Trap(kEmtVector); }
+namespace fs = std::filesystem;
+
+constexpr uint16_t kLastFileAddressCell = 0264;
+constexpr uint16_t kLastFileLengthCell = 0266;
+
+enum : uint8_t { kCommandSave = 2, kCommandLoad = 3 };
+enum : uint8_t { kAnswerDone = 0, kAnswerFailed = 2, kAnswerDeclined = 4 };
+
+// Parameter block offsets.
+constexpr uint16_t kAnswerOffset = 1, kAddressOffset = 2, kLengthOffset = 4, kNameOffset = 6;
+constexpr uint16_t kAnswerAddressOffset = 026, kAnswerLengthOffset = 030, kAnswerNameOffset = 032;
+constexpr int kNameBytes = 16;
+
+constexpr std::string_view kOverwriteQuestion = " - файл уже есть. Переписать?";
+constexpr std::string_view kOpenFailedMessage = "Ошибка при открытии файла - ";
+constexpr std::string_view kTooLargeMessage = "Файл слишком велик для загрузки в ОЗУ БК";
+constexpr std::string_view kWriteFailedMessage = "Ошибка при записи файла - ";
+constexpr std::string_view kOpenDialogTitle = "Выберите файл для загрузки";
+constexpr std::string_view kOpenDialogFilter =
+    "Исполняемые файлы БК (bin)|*.bin|Файлы БК (bin,ovl,scr)|*.bin;*.ov*;*.scr|Файлы подгрузок (ovl)|*.ov*|"
+    "Файлы экранов БК (scr)|*.scr|Все файлы|*.*";
+
+constexpr size_t kMaxLoadSize = 65536;
+
+class TapeCall {
+ public:
+  explicit TapeCall(Machine& m) : m_(m), block_(m.State().R[1]) {}
+
+  void Serve() {
+    const uint8_t command = m_.ReadByte(block_);
+    address_ = m_.ReadWord(At(kAddressOffset));
+    length_ = m_.ReadWord(At(kLengthOffset));
+    answerAddress_ = address_;
+    ReadName();
+    if (command == kCommandSave && !Save()) return;
+    if (command == kCommandLoad && !Load()) return;
+    Complete();
+  }
+
+ private:
+  uint16_t At(uint16_t offset) const { return static_cast<uint16_t>(block_ + offset); }
+
+  // Name rules: at most 16 bytes, ended early by 012; trailing blanks dropped; a leading "|"
+  // means a file without header and is not part of the name.
+  void ReadName() {
+    for (int i = 0; i < kNameBytes; ++i) {
+      const auto c = static_cast<char>(m_.ReadByte(At(static_cast<uint16_t>(kNameOffset + i))));
+      if (c == '\012') break;
+      name_ += c;
+    }
+    while (!name_.empty() && name_.back() == ' ') name_.pop_back();
+    if (!name_.empty() && name_.front() == '|') {
+      withHeader_ = false;
+      name_.erase(0, 1);
+    }
+  }
+
+  // Ends the call with an answer other than success: the answer fields stay as they were.
+  void Refuse(uint8_t answer) {
+    m_.WriteByte(At(kAnswerOffset), answer);
+    m_.ReturnFromTrap();
+  }
+
+  bool Fail(uint8_t answer) {
+    Refuse(answer);
+    return false;
+  }
+
+  void ShowError(const std::string& text) {
+    m_.Host().StopRunTimer();
+    m_.Host().ShowMessage(text, MessageIcon::Error);
+    m_.Host().StartRunTimer();
+  }
+
+  bool Save() {
+    HostServices& host = m_.Host();
+    host.StopRunTimer();
+    std::error_code error;
+    // There is no file to create for an empty name: the save is declined, as if refused.
+    const bool refused = name_.empty() ||
+                         (fs::exists(name_, error) && !host.AskYesNo(name_ + std::string(kOverwriteQuestion)));
+    if (refused) {
+      Refuse(kAnswerDeclined);
+      host.StartRunTimer();
+      return false;
+    }
+    host.StartRunTimer();
+    std::string systemError;
+    if (!WriteFile(systemError)) {
+      // The program must learn that nothing was saved.
+      ShowError(std::string(kWriteFailedMessage) + name_ + ": " + systemError);
+      Refuse(kAnswerFailed);
+      return false;
+    }
+    return true;
+  }
+
+  // Writes beside the target and renames, so a failed write leaves an existing file intact.
+  bool WriteFile(std::string& systemError) {
+    std::vector<char> bytes;
+    if (withHeader_) {
+      for (uint16_t word : {address_, length_}) {
+        bytes.push_back(static_cast<char>(word & 0377));
+        bytes.push_back(static_cast<char>(word >> 8));
+      }
+    }
+    const auto& memory = m_.State().Memory;
+    for (uint32_t i = 0; i < length_; ++i) bytes.push_back(static_cast<char>(memory[(address_ + i) & 0177777]));
+    const std::string temporary = name_ + ".part~";
+    errno = 0;
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    std::error_code error;
+    if (!out) {
+      systemError = errno != 0 ? std::strerror(errno) : "write failed";
+      fs::remove(temporary, error);
+      return false;
+    }
+    fs::rename(temporary, name_, error);
+    if (error) {
+      systemError = error.message();
+      fs::remove(temporary, error);
+      return false;
+    }
+    return true;
+  }
+
+  // The open dialog for an empty name; false when cancelled (the call is then finished).
+  bool AskForFile() {
+    HostServices& host = m_.Host();
+    FrontEndSettings& settings = m_.Settings();
+    host.StopRunTimer();
+    std::error_code error;
+    const OpenFileRequest request{kOpenDialogTitle, kOpenDialogFilter, "bin", fs::current_path(error).string()};
+    const std::optional<std::string> chosen = host.OpenFileDialog(request);
+    if (!chosen) Refuse(kAnswerFailed);
+    // The dialog swallowed the release of the key that started the load.
+    settings.KeyHeld = false;
+    settings.KeyPending = false;
+    host.StartRunTimer();
+    if (chosen) name_ = *chosen;
+    return chosen.has_value();
+  }
+
+  bool Load() {
+    if (name_.empty() && !AskForFile()) return false;
+    std::error_code error;
+    if (!fs::exists(name_, error)) return Fail(kAnswerFailed);
+    std::ifstream in;
+    if (!fs::is_directory(name_, error)) in.open(name_, std::ios::binary);
+    const auto size = static_cast<size_t>(fs::file_size(name_, error));
+    if (!in || error) {
+      ShowError(std::string(kOpenFailedMessage) + name_);
+      return Fail(kAnswerFailed);
+    }
+    if (size > kMaxLoadSize) {
+      ShowError(std::string(kTooLargeMessage));
+      return Fail(kAnswerFailed);
+    }
+    size_t dataBytes = size;
+    if (withHeader_) {
+      if (size < 4) return Fail(kAnswerFailed);  // no room for the header
+      uint8_t header[4];
+      in.read(reinterpret_cast<char*>(header), 4);
+      answerAddress_ = static_cast<uint16_t>(header[0] | (header[1] << 8));
+      if (address_ == 0) address_ = answerAddress_;
+      dataBytes = size - 4;
+    }
+    length_ = static_cast<uint16_t>(dataBytes);
+    return ReadData(in, dataBytes) || Fail(kAnswerFailed);
+  }
+
+  // Bytes read before a failure stay in memory.
+  bool ReadData(std::ifstream& in, size_t count) {
+    std::vector<char> buffer(count);
+    in.read(buffer.data(), static_cast<std::streamsize>(count));
+    const auto got = static_cast<size_t>(in.gcount());
+    auto& memory = m_.State().Memory;
+    for (size_t i = 0; i < got; ++i) memory[(address_ + i) & 0177777] = static_cast<uint8_t>(buffer[i]);
+    return got == count;
+  }
+
+  void Complete() {
+    m_.WriteWord(kLastFileAddressCell, address_);
+    m_.WriteWord(kLastFileLengthCell, length_);
+    m_.WriteWord(At(kAnswerAddressOffset), answerAddress_);
+    m_.WriteWord(At(kAnswerLengthOffset), length_);
+    for (uint16_t i = 0; i < kNameBytes; ++i)
+      m_.WriteByte(At(static_cast<uint16_t>(kAnswerNameOffset + i)), m_.ReadByte(At(static_cast<uint16_t>(kNameOffset + i))));
+    m_.WriteByte(At(kAnswerOffset), kAnswerDone);
+    m_.ReturnFromTrap();
+  }
+
+  Machine& m_;
+  const uint16_t block_;
+  uint16_t address_ = 0, length_ = 0;
+  uint16_t answerAddress_ = 0;  // F after a load with header, else the block's address
+  std::string name_;
+  bool withHeader_ = true;
+};
+
+}  // namespace
+
+void Machine::ServeTapeCall() {
+  // The call enters like a real EMT, so the frame is there for ReturnFromTrap on every way out;
+  // a frame refused by the ROM write trap makes it a bus error instead.
+  if (!PushTrapFrame()) {
+    state_.BusErrorRaised = 1;
+    state_.R[kPC] = ReadWord(kBusErrorVector);
+    return;
+  }
+  TapeCall(*this).Serve();
+}
 
 }  // namespace homemicro
