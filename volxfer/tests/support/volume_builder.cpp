@@ -54,6 +54,7 @@ struct Entry {
   std::string name;
   int version;
   FileId id;
+  bool own_record = false;
 };
 
 int SmallestFormat(const Extent& e) {
@@ -180,6 +181,7 @@ std::vector<std::uint8_t> VolumeBuilder::Build() {
   add_reserved(3, "BADBLK.SYS");
   add_reserved(4, "000000.DIR");
   add_reserved(5, "CORIMG.SYS");
+  if (!damage_.index_map_in_extension && reserved >= 6) add_reserved(6, "VOLSET.SYS");
 
   // Data files.
   for (const BuilderFile& f : files_) {
@@ -224,7 +226,7 @@ std::vector<std::uint8_t> VolumeBuilder::Build() {
     }
     out.id = FileId{static_cast<std::uint16_t>(numbers[0]), 1, 0, 0};
     FileId entry_id{out.id.number, static_cast<std::uint16_t>(1 + f.entry_sequence_offset), f.entry_rvn, 0};
-    entries[f.directory].push_back({f.name, f.version, entry_id});
+    entries[f.directory].push_back({f.name, f.version, entry_id, f.own_record});
     built_.emplace_back(f.name + ";" + std::to_string(f.version), out);
   }
   for (const auto& d : directories_) entries[d.parent].push_back({d.name + ".DIR", 1, directory_ids[d.name]});
@@ -234,15 +236,17 @@ std::vector<std::uint8_t> VolumeBuilder::Build() {
     std::vector<std::uint8_t> data;
     if (spec && spec->raw_records) return *spec->raw_records;
     auto list = entries[dir];
-    std::sort(list.begin(), list.end(), [](const Entry& a, const Entry& b) {
+    std::stable_sort(list.begin(), list.end(), [](const Entry& a, const Entry& b) {
+      if (a.own_record != b.own_record) return b.own_record;
+      if (a.own_record) return false;
       return a.name != b.name ? a.name < b.name : a.version > b.version;
     });
     std::size_t pos = 0;
     data.assign(kBlock, 0);
     PutU16(data, 0, 0xFFFF);
     for (std::size_t i = 0; i < list.size();) {
-      std::size_t j = i;
-      while (j < list.size() && list[j].name == list[i].name) ++j;
+      std::size_t j = i + 1;
+      while (j < list.size() && list[j].name == list[i].name && !list[i].own_record && !list[j].own_record) ++j;
       std::size_t name_length = list[i].name.size();
       std::size_t size = 4 + name_length + name_length % 2 + 8 * (j - i);
       if (pos % kBlock + 2 + size > kBlock) pos = (pos / kBlock + 1) * kBlock;
@@ -278,6 +282,7 @@ std::vector<std::uint8_t> VolumeBuilder::Build() {
     h.record_attributes = 8;
     h.allocated = e.count;
     h.eof_vbn = spec && spec->eof_vbn ? *spec->eof_vbn : used_blocks + 1;
+    h.first_free_byte = spec && spec->first_free_byte ? *spec->first_free_byte : 0;
     h.back_link = parent;
     plans.push_back(h);
     BuiltFile out{id, {}};
@@ -323,7 +328,6 @@ std::vector<std::uint8_t> VolumeBuilder::Build() {
       plans.push_back(x);
     } else {
       h.extents = {lead, index_region};
-      add_reserved(6, "VOLSET.SYS");
     }
     plans.push_back(h);
   }

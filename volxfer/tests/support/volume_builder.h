@@ -35,6 +35,8 @@ struct BuilderFile {
   std::optional<std::uint32_t> eof_vbn{};  // overrides the end of file the data gives
   std::optional<std::uint16_t> first_free_byte{};
   bool marked_for_delete = false;
+  // Listed in a record of its own after the name-ordered ones (as software that appends does).
+  bool own_record = false;
 };
 
 struct BuilderDirectory {
@@ -44,6 +46,7 @@ struct BuilderDirectory {
   // Raw record bytes instead of records made from the files (records are written block by block).
   std::optional<std::vector<std::uint8_t>> raw_records{};
   std::optional<std::uint32_t> eof_vbn{};
+  std::optional<std::uint16_t> first_free_byte{};
 };
 
 struct BuilderDamage {
