@@ -18,11 +18,8 @@ std::array<uint8_t, kPaletteRecordSize> EncodePalette(const Palette& palette) {
   return bytes;
 }
 
-PaletteReadResult ReadPaletteFile(const std::filesystem::path& path) {
-  std::array<uint8_t, kPaletteRecordSize> bytes{};
-  const FileReadResult read = ReadFilePrefix(path, bytes);
-  if (read.Status == FileReadStatus::OpenFailed) return {std::nullopt, std::string(kPaletteOpenError)};
-  if (read.Status == FileReadStatus::ReadFailed) return {std::nullopt, std::string(kPaletteReadError)};
+PaletteReadResult DecodePalette(std::span<const uint8_t> bytes) {
+  if (bytes.size() < kPaletteRecordSize) return {std::nullopt, std::string(kPaletteReadError)};
   if (!std::equal(kPaletteMagic.begin(), kPaletteMagic.end(), bytes.begin())) {
     return {std::nullopt, std::string(kNotAPaletteFile)};
   }
@@ -30,6 +27,14 @@ PaletteReadResult ReadPaletteFile(const std::filesystem::path& path) {
   std::copy_n(bytes.begin() + 4, 4, palette.begin());
   if (!IsValidPalette(palette)) return {std::nullopt, std::string(kPaletteReadError)};
   return {palette, {}};
+}
+
+PaletteReadResult ReadPaletteFile(const std::filesystem::path& path) {
+  std::array<uint8_t, kPaletteRecordSize> bytes{};
+  const FileReadResult read = ReadFilePrefix(path, bytes);
+  if (read.Status == FileReadStatus::OpenFailed) return {std::nullopt, std::string(kPaletteOpenError)};
+  if (read.Status == FileReadStatus::ReadFailed) return {std::nullopt, std::string(kPaletteReadError)};
+  return DecodePalette(bytes);
 }
 
 std::string WritePaletteFile(const std::filesystem::path& path, const Palette& palette) {

@@ -15,16 +15,12 @@ using test::ReadBytes;
 using test::ScratchDir;
 using test::WriteBytes;
 
-// A ROM whose program at 0100000 fills the first screen word and waits: MOV #177777,@#40000,
-// then BR to itself.
+// A ROM whose program at 0100000 fills the first screen word and waits.
 std::vector<uint8_t> ScreenFillingRom() {
-  std::vector<uint8_t> rom(kRomImageSize, 0);
-  const uint16_t words[] = {0012737, 0177777, 0040000, 0000777};
-  for (size_t i = 0; i < std::size(words); ++i) {
-    rom[2 * i] = static_cast<uint8_t>(words[i]);
-    rom[2 * i + 1] = static_cast<uint8_t>(words[i] >> 8);
-  }
-  return rom;
+  return test::RomWithProgram({
+      0012737, 0177777, 0040000,  // MOV #177777,@#40000
+      0000777,                    // BR .
+  });
 }
 
 struct SessionRig {

@@ -123,3 +123,18 @@ inline void PokeToneProgram(MachineState& state, uint16_t at) {
 }
 
 }  // namespace homemicro::test
+
+namespace homemicro::test {
+
+// A 32 KB ROM image whose first words, at 0100000, are `program`.
+inline std::vector<uint8_t> RomWithProgram(std::initializer_list<uint16_t> program) {
+  std::vector<uint8_t> rom(kRomImageSize, 0);
+  size_t at = 0;
+  for (uint16_t word : program) {
+    rom[at++] = static_cast<uint8_t>(word);
+    rom[at++] = static_cast<uint8_t>(word >> 8);
+  }
+  return rom;
+}
+
+}  // namespace homemicro::test

@@ -26,7 +26,10 @@ struct PaletteReadResult {
   std::string Error;                      // one of the three messages above otherwise
 };
 
-// A record whose entries are not all colour table indices counts as a bad palette file.
+// The first 8 bytes of a palette file: a short record is kPaletteReadError, a wrong magic
+// kNotAPaletteFile, and entries that are not all colour table indices kPaletteReadError.
+PaletteReadResult DecodePalette(std::span<const uint8_t> bytes);
+
 PaletteReadResult ReadPaletteFile(const std::filesystem::path& path);
 
 // The error text of a failed create or write, or an empty string.

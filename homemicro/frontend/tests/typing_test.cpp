@@ -1,0 +1,67 @@
+#include "homemicro/frontend/typing.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "test_support.h"
+
+namespace homemicro {
+namespace {
+
+TEST(Typing, CharactersMapToTheirUsLayoutKeys) {
+  struct Case {
+    char Character;
+    KeyStroke Stroke;
+  } const cases[] = {
+      {'A', {'A', 0}},           {'q', {'Q', 0}},           {'7', {'7', 0}},
+      {'@', {'2', kShiftBit}},   {'~', {vk::Backquote, kShiftBit}}, {'"', {vk::Apostrophe, kShiftBit}},
+      {'_', {vk::Minus, kShiftBit}}, {';', {vk::Semicolon, 0}}, {' ', {vk::Space, 0}},
+      {'\n', {vk::Enter, 0}},    {'\x1b', {vk::Escape, 0}},
+  };
+  for (const Case& c : cases) {
+    const auto stroke = KeyStrokeForCharacter(c.Character);
+    ASSERT_TRUE(stroke) << c.Character;
+    EXPECT_EQ(*stroke, c.Stroke) << c.Character;
+  }
+  for (char none : {'\0', '\r', '\x7f', static_cast<char>(0xd0)}) EXPECT_FALSE(KeyStrokeForCharacter(none));
+}
+
+// A ROM that enables the keyboard interrupt and stores every key code from 02000 on.
+std::vector<uint8_t> KeyRecorderRom() {
+  return test::RomWithProgram({
+      0012706, 0001000,           // 0100000 MOV #1000,SP
+      0012705, 0002000,           // 0100004 MOV #2000,R5
+      0012737, 0100024, 0000060,  // 0100010 MOV #100024,@#60
+      0005037, 0177660,           // 0100016 CLR @#177660: interrupt enabled
+      0000777,                    // 0100022 BR .
+      0113725, 0177662,           // 0100024 MOVB @#177662,(R5)+
+      0000002,                    // 0100030 RTI
+  });
+}
+
+TEST(Typing, TextReachesTheMachineThroughTheKeyboardInterrupt) {
+  test::ScratchDir dir;
+  test::RecordingHost window;
+  auto session = std::make_unique<EmulatorSession>(window, 44100);
+  test::WriteBytes(dir / "homemicro.rom", KeyRecorderRom());
+  ASSERT_TRUE(session->StartUp(dir.Path(), true).Ok);
+  ASSERT_EQ(session->Tick(), TickOutcome::Completed);  // the program sets itself up
+
+  const TypingResult result = TypeText(*session, "Hi @2\n");
+  EXPECT_TRUE(result.Ok) << result.Error;
+  EXPECT_EQ(result.Typed, 6u);
+  const auto& memory = session->GetMachine().State().Memory;
+  const std::vector<uint8_t> codes(memory.begin() + 02000, memory.begin() + 02006);
+  EXPECT_EQ(codes, (std::vector<uint8_t>{0110, 0111, 040, 0100, 062, 012}));
+  EXPECT_EQ(session->GetMachine().State().R[5], 02006);  // one code per character, no more
+  EXPECT_FALSE(session->Settings().KeyHeld);
+
+  const TypingResult bad = TypeText(*session, "a\rb");
+  EXPECT_FALSE(bad.Ok);
+  EXPECT_EQ(bad.Typed, 1u);
+  EXPECT_EQ(bad.Error, "no key types the character with code 13");
+}
+
+}  // namespace
+}  // namespace homemicro
