@@ -169,10 +169,15 @@ TEST(SessionCommands, HotKeysActOnTheRunState) {
   EXPECT_EQ(rig.session->Loop().ScreenUpdates(), updates + 2);
 
   for (uint16_t key : {vk::F1, vk::F7, vk::F10}) EXPECT_FALSE(rig.session->KeyDown(key, 0) == KeyCommand::None);
+  // A held key shows in bit 6 of the system register until any key is released.
+  Machine& machine = rig.session->GetMachine();
+  EXPECT_EQ(machine.ReadWord(0177716) & 0100, 0100);
   EXPECT_EQ(rig.session->KeyDown('Q', 0), KeyCommand::None);
   EXPECT_TRUE(rig.session->Settings().KeyPending);
+  EXPECT_EQ(machine.ReadWord(0177716) & 0100, 0);
   rig.session->KeyUp();
   EXPECT_FALSE(rig.session->Settings().KeyHeld);
+  EXPECT_EQ(machine.ReadWord(0177716) & 0100, 0100);
 }
 
 TEST(SessionCommands, ModalWindowsHoldTheTimerAndResumeAStoppedMachine) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "homemicro/frontend/wav_file.h"
 #include "tone_measure.h"
 
 namespace homemicro {
@@ -84,6 +85,18 @@ TEST(SpeakerSynth, ALevelStampedInThePastDoesNotRewind) {
   EXPECT_EQ(synth.Samples().size(), produced);
   synth.RenderUntil(13750 * 2);
   EXPECT_NE(synth.Samples().back(), 0);
+}
+
+TEST(WavFile, HeaderDescribes16BitMonoPcmAndSamplesFollowLittleEndian) {
+  const int16_t samples[] = {1, -2, 0x1234};
+  const std::vector<uint8_t> expected = {
+      'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E',        // 36 + 6 data bytes
+      'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,                // PCM, one channel
+      0x44, 0xac, 0, 0, 0x88, 0x58, 0x01, 0, 2, 0, 16, 0,         // 44100 Hz, 88200 bytes/s
+      'd', 'a', 't', 'a', 6, 0, 0, 0,
+      0x01, 0x00, 0xfe, 0xff, 0x34, 0x12,
+  };
+  EXPECT_EQ(EncodeWav(samples, 44100), expected);
 }
 
 }  // namespace
