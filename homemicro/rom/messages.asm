@@ -1,0 +1,15 @@
+; The ROM's texts.
+
+BANNER: .ASCII /homemicro free boot ROM/<12>
+        .ASCII /=======================/<12><12>
+        .ASCII /  F5   beep (1 kHz)/<12>
+        .ASCII /  F8   colour test (switch the window to four colours)/<12>
+        .ASCII /  F9   load a program from a tape file and run it/<12>
+        .ASCII /  Esc  STOP: back to this menu/<12><12>
+        .ASCIZ /Type away; Enter and Backspace work./<12><12>
+MSTART: .ASCIZ /Starting at /
+MBACK:  .ASCIZ /Program ended./<12>
+MNOLOA: .ASCIZ /Nothing loaded./<12>
+MBADOP: .ASCIZ /Reserved instruction at /
+MUNEXP: .ASCIZ /Unexpected trap at /
+        .EVEN
