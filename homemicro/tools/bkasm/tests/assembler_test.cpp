@@ -49,6 +49,13 @@ TEST(AssembleProgram, AddressPrefixesOfAListingPlaceTheCode) {
   EXPECT_EQ(Words(p, 01000, 6), (std::vector<uint16_t>{0012737, 1, 01000, 0005067, 4, 0000207}));
 }
 
+// Files written on Windows end their lines with CR LF; text bytes are copied as they are.
+TEST(AssembleProgram, CarriageReturnsAndEightBitText) {
+  const Program p = AssembleProgram("X: .ASCII /\xf0\xd2/\r\n   .WORD X\r\n");
+  ASSERT_EQ(ErrorsText(p), "");
+  EXPECT_EQ(Words(p, 0, 2), (std::vector<uint16_t>{0xd2f0, 0}));
+}
+
 TEST(AssembleProgram, DataDirectives) {
   const Program p = AssembleProgram(
       "  .ORG 2000\n"
