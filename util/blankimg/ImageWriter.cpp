@@ -77,10 +77,10 @@ WriteResult createImage(const std::filesystem::path& path, std::uint64_t totalSe
   for (std::uint64_t sector = 0; sector < totalSectors; ++sector) {
     if (control.cancelRequested.load(std::memory_order_relaxed)) {
       // Every sector already stepped is written, so the file ends where the run stopped.
-      const bool written = writeZeroSectors(file, zeros, pending, sectorSize);
-      const int error = errno;
-      if (!closeFile(file) || !written) {
-        reportFailure(report, kCantWrite, error);
+      if (!writeZeroSectors(file, zeros, pending, sectorSize))
+        return failAndClose(file, report, kCantWrite, errno);
+      if (!closeFile(file)) {
+        reportFailure(report, kCantWrite, errno);
         return WriteResult::Failed;
       }
       return WriteResult::Cancelled;

@@ -80,6 +80,7 @@ BlankImgDlg::BlankImgDlg(QWidget* parent) : QDialog(parent), progressDlg_(this) 
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setFont(dialogFont(font()));
+  setWindowIcon(applicationIcon());
 
   QWidget* client = createClientArea();
   createMenus(client);

@@ -4,8 +4,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -286,6 +288,60 @@ class BlankImgDlgTest : public QObject {
     v.saveAs->trigger();
     QCOMPARE(outside.errors, error.isEmpty() ? QStringList{} : QStringList{error});
     QCOMPARE(QFileInfo::exists(dir.filePath(file)), created);
+  }
+
+  void saveAsBoxProposesTheNameAndFilters() {
+    QTemporaryDir dir;
+    BlankImgDlg dlg;
+    View v(dlg);
+    v.system->setCurrentIndex(2);
+    QVERIFY(v.choose("rk05"));
+    QString proposed, suffix;
+    QStringList filters;
+    QTimer::singleShot(0, &dlg, [&] {
+      auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      proposed = QFileInfo(box->selectedFiles().value(0)).fileName();
+      suffix = box->defaultSuffix();
+      filters = box->nameFilters();
+      box->setDirectory(dir.path());
+      box->selectFile("saved");  // no extension typed: the default one is added
+      static_cast<QDialog*>(box)->accept();
+    });
+    v.saveAs->trigger();
+    QCOMPARE(proposed, QString("rk05.dsk"));
+    QCOMPARE(suffix, QString("dsk"));
+    QCOMPARE(filters, (QStringList{"Disk images (*.dsk)", "All Files (*.*)"}));
+    QCOMPARE(QFileInfo(dir.filePath("saved.dsk")).size(), qint64(2'494'464));
+  }
+
+  void saveAsBoxAsksBeforeOverwriting() {
+    QTemporaryDir dir;
+    QFile existing(dir.filePath("keep.dsk"));
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.write("precious");
+    existing.close();
+    BlankImgDlg dlg;
+    View v(dlg);
+    v.system->setCurrentIndex(2);
+    QVERIFY(v.choose("rk05"));
+    bool asked = false;
+    QTimer::singleShot(0, &dlg, [&] {
+      auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      QTimer::singleShot(0, box, [&] {
+        auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (question == nullptr) return;
+        asked = true;
+        question->button(QMessageBox::No)->click();
+      });
+      box->selectFile(dir.filePath("keep.dsk"));
+      static_cast<QDialog*>(box)->accept();  // asks; No keeps the box open
+      if (box->isVisible()) box->reject();
+    });
+    v.saveAs->trigger();
+    QVERIFY(asked);
+    QCOMPARE(QFileInfo(dir.filePath("keep.dsk")).size(), qint64(8));
   }
 
   void cancelledSaveAsBoxChangesNothing() {
