@@ -75,8 +75,8 @@ void TickAtDefaultSpeed(benchmark::State& state) {
     if (loop.Tick() != TickOutcome::Completed) state.SkipWithError("tick did not complete");
     synth.ClearSamples();
   }
-  state.counters["instructions"] = benchmark::Counter(static_cast<double>(loop.InstructionsExecuted()),
-                                                      benchmark::Counter::kIsRate);
+  state.counters["instructions"] =
+      benchmark::Counter(static_cast<double>(loop.InstructionsExecuted()), benchmark::Counter::kIsRate);
   state.SetLabel(frontEnd.OneBitMode ? "one bit per pixel" : "two bits per pixel");
 }
 BENCHMARK(TickAtDefaultSpeed)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);

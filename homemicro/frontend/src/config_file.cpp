@@ -62,7 +62,8 @@ std::optional<ConfigRecord> DecodeConfig(std::span<const uint8_t> bytes) {
   if (!IsValidPalette(record.PaletteEntries)) return std::nullopt;
   const std::size_t nameLength = bytes[kNameLength];
   if (nameLength > kRomNameMaxLength) return std::nullopt;
-  record.RomFileName.assign(bytes.begin() + kNameText, bytes.begin() + kNameText + static_cast<ptrdiff_t>(nameLength));
+  record.RomFileName.assign(bytes.begin() + kNameText,
+                            bytes.begin() + kNameText + static_cast<ptrdiff_t>(nameLength));
   if (record.RomFileName.find('\0') != std::string::npos) return std::nullopt;
   return record;
 }

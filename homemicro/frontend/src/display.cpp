@@ -10,7 +10,8 @@ constexpr std::array<std::array<uint8_t, 8>, 256> MakeOneBitExpansion() {
   std::array<std::array<uint8_t, 8>, 256> table{};
   for (int value = 0; value < 256; ++value) {
     for (int bit = 0; bit < 8; ++bit) {
-      table[static_cast<std::size_t>(value)][static_cast<std::size_t>(bit)] = ((value >> bit) & 1) ? kWhiteIndex : kBlackIndex;
+      table[static_cast<std::size_t>(value)][static_cast<std::size_t>(bit)] =
+          ((value >> bit) & 1) ? kWhiteIndex : kBlackIndex;
     }
   }
   return table;
@@ -20,7 +21,9 @@ constexpr auto kOneBitExpansion = MakeOneBitExpansion();
 
 }  // namespace
 
-Display::Display() { BuildTwoBitExpansion(kDefaultPalette); }
+Display::Display() {
+  BuildTwoBitExpansion(kDefaultPalette);
+}
 
 int Display::VideoLineForRow(uint16_t scroll, int row) {
   int offset = (scroll & 0377) - kScrollNone;
@@ -56,7 +59,8 @@ void Display::UpdateScreen(std::span<const uint8_t, kVideoRamSize> videoRam, uin
       for (int k = 0; k < kVideoLineBytes; ++k) std::memcpy(out + 8 * k, expansion[0].data(), 8);
       continue;
     }
-    const uint8_t* line = videoRam.data() + static_cast<std::size_t>(VideoLineForRow(scroll, row)) * kVideoLineBytes;
+    const uint8_t* line =
+        videoRam.data() + static_cast<std::size_t>(VideoLineForRow(scroll, row)) * kVideoLineBytes;
     for (int k = 0; k < kVideoLineBytes; ++k) std::memcpy(out + 8 * k, expansion[line[k]].data(), 8);
   }
 }

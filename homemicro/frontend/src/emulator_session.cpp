@@ -9,7 +9,10 @@
 namespace homemicro {
 
 EmulatorSession::EmulatorSession(HostServices& window, int sampleRate)
-    : window_(window), machine_(settings_, *this), synth_(sampleRate), runLoop_(machine_, state_, display_, synth_) {}
+    : window_(window),
+      machine_(settings_, *this),
+      synth_(sampleRate),
+      runLoop_(machine_, state_, display_, synth_) {}
 
 void EmulatorSession::ApplyConfig(const ConfigRecord& record) {
   state_.PlayDown = record.Play;
@@ -132,29 +135,42 @@ void EmulatorSession::ToggleSound() {
   state_.SoundDown = settings_.SoundOn;
 }
 
-void EmulatorSession::ToggleRomWriteControl() { settings_.RomWriteControl = !settings_.RomWriteControl; }
+void EmulatorSession::ToggleRomWriteControl() {
+  settings_.RomWriteControl = !settings_.RomWriteControl;
+}
 
-void EmulatorSession::SetOneBitMode(bool oneBit) { state_.OneBitMode = oneBit; }
+void EmulatorSession::SetOneBitMode(bool oneBit) {
+  state_.OneBitMode = oneBit;
+}
 
 void EmulatorSession::ToggleOneBitMode() {
   state_.OneBitMode = !state_.OneBitMode;
   if (state_.RunTimerEnabled) runLoop_.UpdateScreen();
 }
 
-void EmulatorSession::BeginModal() { SetRunTimer(false); }
+void EmulatorSession::BeginModal() {
+  SetRunTimer(false);
+}
 
-void EmulatorSession::EndModal() { SetRunTimer(true); }
+void EmulatorSession::EndModal() {
+  SetRunTimer(true);
+}
 
 KeyCommand EmulatorSession::KeyDown(uint16_t virtualKey, uint8_t shiftState) {
   switch (virtualKey) {
-    case vk::F1: return KeyCommand::ShowAbout;
+    case vk::F1:
+      return KeyCommand::ShowAbout;
     case vk::F4:
       if (!state_.SoundAvailable) return KeyCommand::None;
       ToggleSound();
       return KeyCommand::SoundToggled;
-    case vk::F6: ToggleRomWriteControl(); return KeyCommand::RomControlToggled;
-    case vk::F7: return KeyCommand::ShowDirectoryChooser;
-    case vk::F10: return KeyCommand::ShowSettings;
+    case vk::F6:
+      ToggleRomWriteControl();
+      return KeyCommand::RomControlToggled;
+    case vk::F7:
+      return KeyCommand::ShowDirectoryChooser;
+    case vk::F10:
+      return KeyCommand::ShowSettings;
     case vk::F11:
       if (state_.RunTimerEnabled) {
         Stop();
@@ -169,12 +185,18 @@ KeyCommand EmulatorSession::KeyDown(uint16_t virtualKey, uint8_t shiftState) {
       }
       SoftReset();
       return KeyCommand::SoftReset;
-    case vk::ScrollLock: ToggleOneBitMode(); return KeyCommand::ScreenModeToggled;
-    default: RecordKeyPress(settings_, state_.Pending, virtualKey, shiftState); return KeyCommand::None;
+    case vk::ScrollLock:
+      ToggleOneBitMode();
+      return KeyCommand::ScreenModeToggled;
+    default:
+      RecordKeyPress(settings_, state_.Pending, virtualKey, shiftState);
+      return KeyCommand::None;
   }
 }
 
-void EmulatorSession::DefaultColors() { state_.PaletteEntries = kDefaultPalette; }
+void EmulatorSession::DefaultColors() {
+  state_.PaletteEntries = kDefaultPalette;
+}
 
 void EmulatorSession::SetPaletteEntry(int entry, int cell) {
   if (entry < 0 || entry >= 4 || cell < 0 || cell >= kColorCellCount) return;
@@ -192,7 +214,8 @@ std::string EmulatorSession::SavePalette(const std::filesystem::path& path) cons
 }
 
 std::string EmulatorSession::SaveRam(const std::filesystem::path& path) const {
-  return SaveRamImage(path, std::span<const uint8_t, kRamImageSize>(machine_.State().Memory.data(), kRamImageSize));
+  return SaveRamImage(path,
+                      std::span<const uint8_t, kRamImageSize>(machine_.State().Memory.data(), kRamImageSize));
 }
 
 std::string EmulatorSession::LoadRam(const std::filesystem::path& path) {

@@ -27,8 +27,8 @@ FileReadResult ReadFilePrefix(const std::filesystem::path& path, std::span<uint8
   if (got == buffer.size()) return {FileReadStatus::Ok, got, {}};
   if (std::ferror(file.get())) return {FileReadStatus::ReadFailed, got, Describe(path, errno)};
   return {FileReadStatus::ReadFailed, got,
-          path.string() + ": the file holds " + std::to_string(got) + " bytes, " + std::to_string(buffer.size()) +
-              " are needed"};
+          path.string() + ": the file holds " + std::to_string(got) + " bytes, " +
+              std::to_string(buffer.size()) + " are needed"};
 }
 
 std::string WriteWholeFile(const std::filesystem::path& path, std::span<const uint8_t> bytes) {

@@ -11,41 +11,95 @@ namespace {
 using Mapping = std::pair<int, uint16_t>;
 
 constexpr std::array<Mapping, 27> kSpecialKeys{{
-    {qtkey::Escape, vk::Escape},     {qtkey::Tab, vk::Tab},           {qtkey::Backtab, vk::Tab},
-    {qtkey::Backspace, vk::Backspace}, {qtkey::Return, vk::Enter},    {qtkey::Enter, vk::Enter},
-    {qtkey::Insert, vk::Insert},     {qtkey::Delete, vk::Delete},     {qtkey::Pause, vk::Pause},
-    {qtkey::Print, vk::PrintScreen}, {qtkey::SysReq, vk::PrintScreen}, {qtkey::Clear, vk::Clear},
-    {qtkey::Home, vk::Home},         {qtkey::End, vk::End},           {qtkey::Left, vk::Left},
-    {qtkey::Up, vk::Up},             {qtkey::Right, vk::Right},       {qtkey::Down, vk::Down},
-    {qtkey::PageUp, vk::PageUp},     {qtkey::PageDown, vk::PageDown}, {qtkey::Shift, vk::Shift},
-    {qtkey::Control, vk::Control},   {qtkey::Alt, vk::Alt},           {qtkey::AltGr, vk::Alt},
-    {qtkey::CapsLock, vk::CapsLock}, {qtkey::NumLock, vk::NumLock},   {qtkey::ScrollLock, vk::ScrollLock},
+    {qtkey::Escape, vk::Escape},
+    {qtkey::Tab, vk::Tab},
+    {qtkey::Backtab, vk::Tab},
+    {qtkey::Backspace, vk::Backspace},
+    {qtkey::Return, vk::Enter},
+    {qtkey::Enter, vk::Enter},
+    {qtkey::Insert, vk::Insert},
+    {qtkey::Delete, vk::Delete},
+    {qtkey::Pause, vk::Pause},
+    {qtkey::Print, vk::PrintScreen},
+    {qtkey::SysReq, vk::PrintScreen},
+    {qtkey::Clear, vk::Clear},
+    {qtkey::Home, vk::Home},
+    {qtkey::End, vk::End},
+    {qtkey::Left, vk::Left},
+    {qtkey::Up, vk::Up},
+    {qtkey::Right, vk::Right},
+    {qtkey::Down, vk::Down},
+    {qtkey::PageUp, vk::PageUp},
+    {qtkey::PageDown, vk::PageDown},
+    {qtkey::Shift, vk::Shift},
+    {qtkey::Control, vk::Control},
+    {qtkey::Alt, vk::Alt},
+    {qtkey::AltGr, vk::Alt},
+    {qtkey::CapsLock, vk::CapsLock},
+    {qtkey::NumLock, vk::NumLock},
+    {qtkey::ScrollLock, vk::ScrollLock},
 }};
 
 // Printable characters other than letters and digits, shifted or not, to the US key bearing them.
 constexpr std::array<Mapping, 33> kSymbolKeys{{
-    {' ', vk::Space},         {'!', '1'},           {'@', '2'},           {'#', '3'},
-    {'$', '4'},               {'%', '5'},           {'^', '6'},           {'&', '7'},
-    {'*', '8'},               {'(', '9'},           {')', '0'},           {';', vk::Semicolon},
-    {':', vk::Semicolon},     {'=', vk::Equals},    {'+', vk::Equals},    {',', vk::Comma},
-    {'<', vk::Comma},         {'-', vk::Minus},     {'_', vk::Minus},     {'.', vk::Period},
-    {'>', vk::Period},        {'/', vk::Slash},     {'?', vk::Slash},     {'`', vk::Backquote},
-    {'~', vk::Backquote},     {'[', vk::LeftBracket}, {'{', vk::LeftBracket}, {'\\', vk::Backslash},
-    {'|', vk::Backslash},     {']', vk::RightBracket}, {'}', vk::RightBracket}, {'\'', vk::Apostrophe},
+    {' ', vk::Space},
+    {'!', '1'},
+    {'@', '2'},
+    {'#', '3'},
+    {'$', '4'},
+    {'%', '5'},
+    {'^', '6'},
+    {'&', '7'},
+    {'*', '8'},
+    {'(', '9'},
+    {')', '0'},
+    {';', vk::Semicolon},
+    {':', vk::Semicolon},
+    {'=', vk::Equals},
+    {'+', vk::Equals},
+    {',', vk::Comma},
+    {'<', vk::Comma},
+    {'-', vk::Minus},
+    {'_', vk::Minus},
+    {'.', vk::Period},
+    {'>', vk::Period},
+    {'/', vk::Slash},
+    {'?', vk::Slash},
+    {'`', vk::Backquote},
+    {'~', vk::Backquote},
+    {'[', vk::LeftBracket},
+    {'{', vk::LeftBracket},
+    {'\\', vk::Backslash},
+    {'|', vk::Backslash},
+    {']', vk::RightBracket},
+    {'}', vk::RightBracket},
+    {'\'', vk::Apostrophe},
     {'"', vk::Apostrophe},
 }};
 
 constexpr std::array<Mapping, 6> kKeypadSymbols{{
-    {'*', vk::Multiply}, {'+', vk::Add}, {'-', vk::Subtract},
-    {'.', vk::Decimal},  {',', vk::Decimal}, {'/', vk::Divide},
+    {'*', vk::Multiply},
+    {'+', vk::Add},
+    {'-', vk::Subtract},
+    {'.', vk::Decimal},
+    {',', vk::Decimal},
+    {'/', vk::Divide},
 }};
 
 // The US key of each Cyrillic capital letter А..Я (U+0410..U+042F) on the usual Russian layout.
 constexpr std::array<uint16_t, 32> kCyrillicKeys{{
-    'F', vk::Comma, 'D', 'U', 'L', 'T', vk::Semicolon, 'P',            // А Б В Г Д Е Ж З
-    'B', 'Q', 'R', 'K', 'V', 'Y', 'J', 'G',                            // И Й К Л М Н О П
-    'H', 'C', 'N', 'E', 'A', vk::LeftBracket, 'W', 'X',                // Р С Т У Ф Х Ц Ч
-    'I', 'O', vk::RightBracket, 'S', 'M', vk::Apostrophe, vk::Period, 'Z',  // Ш Щ Ъ Ы Ь Э Ю Я
+    'F',           vk::Comma, 'D',
+    'U',           'L',       'T',
+    vk::Semicolon, 'P',  // А Б В Г Д Е Ж З
+    'B',           'Q',       'R',
+    'K',           'V',       'Y',
+    'J',           'G',  // И Й К Л М Н О П
+    'H',           'C',       'N',
+    'E',           'A',       vk::LeftBracket,
+    'W',           'X',  // Р С Т У Ф Х Ц Ч
+    'I',           'O',       vk::RightBracket,
+    'S',           'M',       vk::Apostrophe,
+    vk::Period,    'Z',  // Ш Щ Ъ Ы Ь Э Ю Я
 }};
 constexpr int kCyrillicCapitalA = 0x0410;
 constexpr int kCyrillicSmallA = 0x0430;

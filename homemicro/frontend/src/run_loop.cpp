@@ -21,8 +21,10 @@ std::string RegisterDumpMessage(const MachineState& state) {
   // Line breaks are the host's own; the visible shape is two blank-separated lines of registers.
   const auto& r = state.R;
   std::string text(kEmulationFailureMessage);
-  text += "\n\nR0=" + Octal6(r[0]) + ", R1=" + Octal6(r[1]) + ", R2=" + Octal6(r[2]) + ", R3=" + Octal6(r[3]) + ",";
-  text += "\nR4=" + Octal6(r[4]) + ", R5=" + Octal6(r[5]) + ", SP=" + Octal6(r[kSP]) + ", PC=" + Octal6(r[kPC]) + ".";
+  text += "\n\nR0=" + Octal6(r[0]) + ", R1=" + Octal6(r[1]) + ", R2=" + Octal6(r[2]) +
+          ", R3=" + Octal6(r[3]) + ",";
+  text += "\nR4=" + Octal6(r[4]) + ", R5=" + Octal6(r[5]) + ", SP=" + Octal6(r[kSP]) +
+          ", PC=" + Octal6(r[kPC]) + ".";
   return text;
 }
 
@@ -85,7 +87,8 @@ void RunLoop::DeliverPendingKey() {
 void RunLoop::UpdateScreen() {
   const MachineState& machine = machine_.State();
   const std::span<const uint8_t, kVideoRamSize> videoRam(machine.Memory.data() + kScreenStart, kVideoRamSize);
-  display_.UpdateScreen(videoRam, machine_.ReadWord(kScrollRegister), state_.OneBitMode, state_.PaletteEntries);
+  display_.UpdateScreen(videoRam, machine_.ReadWord(kScrollRegister), state_.OneBitMode,
+                        state_.PaletteEntries);
   ++screenUpdates_;
 }
 

@@ -10,7 +10,7 @@ namespace {
 constexpr int kMinimumSampleRate = 8000;
 constexpr double kSmoothingHz = 7000.0;  // rounds the edges without dulling the tone
 constexpr double kDcBlockHz = 20.0;
-constexpr double kAmplitude = 12000.0;   // leaves headroom for the DC blocker's overshoot
+constexpr double kAmplitude = 12000.0;  // leaves headroom for the DC blocker's overshoot
 
 }  // namespace
 

@@ -7,7 +7,9 @@
 namespace homemicro {
 namespace {
 
-void PutText(std::vector<uint8_t>& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
+void PutText(std::vector<uint8_t>& out, std::string_view text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
 
 void Put32(std::vector<uint8_t>& out, uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -42,7 +44,8 @@ std::vector<uint8_t> EncodeWav(std::span<const int16_t> samples, int sampleRate)
   return out;
 }
 
-std::string WriteWavFile(const std::filesystem::path& path, std::span<const int16_t> samples, int sampleRate) {
+std::string WriteWavFile(const std::filesystem::path& path, std::span<const int16_t> samples,
+                         int sampleRate) {
   return WriteWholeFile(path, EncodeWav(samples, sampleRate));
 }
 

@@ -39,18 +39,19 @@ struct ScrollCase {
 
 TEST(DisplayScroll, PictureRowsShowTheScrolledVideoLines) {
   const ScrollCase cases[] = {
-      {01330, 0, 0},     {01330, 255, 255},                 // no scrolling
-      {01331, 0, 1},     {01331, 255, 0},                   // one line up, wrapping
-      {01327, 0, 255},   {01327, 1, 0},                     // one line down
-      {01000, 0, 40},                                       // scroll value 0
-      {00330, 0, 0},     {00330, 63, 63},  {00330, 64, -1}, {00330, 255, -1},  // reduced
-      {00331, 63, 64},   {00331, 64, -1},                   // reduced, scrolled
+      {01330, 0, 0},   {01330, 255, 255},                                     // no scrolling
+      {01331, 0, 1},   {01331, 255, 0},                                       // one line up, wrapping
+      {01327, 0, 255}, {01327, 1, 0},                                         // one line down
+      {01000, 0, 40},                                                         // scroll value 0
+      {00330, 0, 0},   {00330, 63, 63},   {00330, 64, -1}, {00330, 255, -1},  // reduced
+      {00331, 63, 64}, {00331, 64, -1},                                       // reduced, scrolled
   };
   const VideoRam ram = NumberedLines();
   auto display = std::make_unique<Display>();
   for (const ScrollCase& c : cases) {
     display->UpdateScreen(ram, c.Scroll, true, kDefaultPalette);
-    EXPECT_EQ(ShownLine(*display, c.Row), c.ExpectedLine) << "scroll " << std::oct << c.Scroll << std::dec << " row " << c.Row;
+    EXPECT_EQ(ShownLine(*display, c.Row), c.ExpectedLine)
+        << "scroll " << std::oct << c.Scroll << std::dec << " row " << c.Row;
   }
 }
 
@@ -125,7 +126,8 @@ TEST(ColorTable, ColorCellFindsTheCellAndFallsBackForForeignIndices) {
   EXPECT_EQ(ColorCell(255), 8);
   EXPECT_EQ(ColorCell(0), 0);
   EXPECT_EQ(ColorCell(252), 14);
-  for (int cell = 0; cell < kColorCellCount; ++cell) EXPECT_EQ(ColorCell(kColorTable[static_cast<size_t>(cell)].Index), cell);
+  for (int cell = 0; cell < kColorCellCount; ++cell)
+    EXPECT_EQ(ColorCell(kColorTable[static_cast<size_t>(cell)].Index), cell);
   for (uint8_t foreign : {7, 100, 246}) {
     EXPECT_EQ(ColorCell(foreign), kUnknownIndexCell);
     EXPECT_FALSE(IsColorTableIndex(foreign));

@@ -18,14 +18,14 @@ using test::WriteBytes;
 // A record written byte by byte, independently of EncodeConfig.
 std::vector<uint8_t> HandMadeConfig() {
   std::vector<uint8_t> bytes = {
-      3, 'B', 'K', 'C',           // magic
-      0, 0, 1, 0,                 // stopped, two-bit, sound on, ROM control off
-      0x10, 0x20, 0x30, 0x00,     // border 0x00302010
-      0x10, 0x27, 0, 0,           // EmulationSpeed 10000
-      0xfd, 0xff, 0xff, 0xff,     // RepaintCount -3
-      0xa0, 0x86, 0x01, 0x00,     // StartAddress 100000
-      255, 1, 2, 3,               // palette
-      5, 'b', 'k', '.', 'r', 'o', // ROM name "bk.ro" ...
+      3,    'B',  'K',  'C',             // magic
+      0,    0,    1,    0,               // stopped, two-bit, sound on, ROM control off
+      0x10, 0x20, 0x30, 0x00,            // border 0x00302010
+      0x10, 0x27, 0,    0,               // EmulationSpeed 10000
+      0xfd, 0xff, 0xff, 0xff,            // RepaintCount -3
+      0xa0, 0x86, 0x01, 0x00,            // StartAddress 100000
+      255,  1,    2,    3,               // palette
+      5,    'b',  'k',  '.',  'r', 'o',  // ROM name "bk.ro" ...
   };
   bytes.resize(kConfigRecordSize, 'x');  // characters past the length and the filler
   return bytes;

@@ -13,17 +13,36 @@ struct TranslationCase {
 
 TEST(KeyTranslation, KeysGiveTheirBkCodes) {
   const TranslationCase cases[] = {
-      {'A', 0, 0101},           {'A', kShiftBit, 0101},        {'Z', kCtrlBit | kAltBit, 0132},
-      {'0', 0, 060},            {'9', 0, 071},                 {vk::Space, 0, 040},   {vk::Tab, 0, 011},
-      {'2', kShiftBit, 0100},   {'1', kShiftBit, 041},         {'0', kShiftBit, 051}, {'6', kShiftBit, 0136},
-      {vk::Backquote, 0, 003},  {vk::Backquote, kShiftBit, 0100},  // 0300 cut to 7 bits
-      {vk::Enter, 0, 012},      {vk::Enter, kShiftBit, 015},   // the shifted table has no Enter
-      {vk::Left, 0, 010},       {vk::Left, kShiftBit, 045},
-      {vk::Apostrophe, 0, 0140}, {vk::Apostrophe, kShiftBit, 042},
-      {vk::Numpad0, 0, 0140},   {vk::F2, 0, 0161},             {vk::F5, 0, 016},      {vk::F9, 0, 014},
-      {vk::Minus, kShiftBit, 0137}, {vk::Backslash, 0, 0134},  {vk::Backslash, kShiftBit, 0174},
-      {vk::Semicolon, kAltBit, 073},                           // only Shift picks the table
-      {vk::Backspace, 0, 030},  {vk::Delete, 0, 026},          {vk::Home, 0, 023},
+      {'A', 0, 0101},
+      {'A', kShiftBit, 0101},
+      {'Z', kCtrlBit | kAltBit, 0132},
+      {'0', 0, 060},
+      {'9', 0, 071},
+      {vk::Space, 0, 040},
+      {vk::Tab, 0, 011},
+      {'2', kShiftBit, 0100},
+      {'1', kShiftBit, 041},
+      {'0', kShiftBit, 051},
+      {'6', kShiftBit, 0136},
+      {vk::Backquote, 0, 003},
+      {vk::Backquote, kShiftBit, 0100},  // 0300 cut to 7 bits
+      {vk::Enter, 0, 012},
+      {vk::Enter, kShiftBit, 015},  // the shifted table has no Enter
+      {vk::Left, 0, 010},
+      {vk::Left, kShiftBit, 045},
+      {vk::Apostrophe, 0, 0140},
+      {vk::Apostrophe, kShiftBit, 042},
+      {vk::Numpad0, 0, 0140},
+      {vk::F2, 0, 0161},
+      {vk::F5, 0, 016},
+      {vk::F9, 0, 014},
+      {vk::Minus, kShiftBit, 0137},
+      {vk::Backslash, 0, 0134},
+      {vk::Backslash, kShiftBit, 0174},
+      {vk::Semicolon, kAltBit, 073},  // only Shift picks the table
+      {vk::Backspace, 0, 030},
+      {vk::Delete, 0, 026},
+      {vk::Home, 0, 023},
   };
   for (const TranslationCase& c : cases) {
     const KeyDelivery delivery = TranslateKey(c.Key, c.Shift);

@@ -16,29 +16,51 @@ struct QtKeyCase {
 
 TEST(QtKeys, QtKeyEventsMapToUsLayoutVirtualKeys) {
   const QtKeyCase cases[] = {
-      {'A', 0, 'A'},                          {'Z', qtmod::Shift, 'Z'},
-      {'a', 0, 'A'},                          {'5', 0, '5'},
-      {'@', qtmod::Shift, '2'},               {')', qtmod::Shift, '0'},
-      {'~', qtmod::Shift, vk::Backquote},     {'`', 0, vk::Backquote},
-      {':', qtmod::Shift, vk::Semicolon},     {'"', qtmod::Shift, vk::Apostrophe},
-      {'\'', 0, vk::Apostrophe},              {'_', qtmod::Shift, vk::Minus},
-      {'{', qtmod::Shift, vk::LeftBracket},   {'|', qtmod::Shift, vk::Backslash},
-      {'?', qtmod::Shift, vk::Slash},         {'+', qtmod::Shift, vk::Equals},
-      {' ', 0, vk::Space},                    {qtkey::Backtab, qtmod::Shift, vk::Tab},
-      {qtkey::Escape, 0, vk::Escape},         {qtkey::Return, 0, vk::Enter},
+      {'A', 0, 'A'},
+      {'Z', qtmod::Shift, 'Z'},
+      {'a', 0, 'A'},
+      {'5', 0, '5'},
+      {'@', qtmod::Shift, '2'},
+      {')', qtmod::Shift, '0'},
+      {'~', qtmod::Shift, vk::Backquote},
+      {'`', 0, vk::Backquote},
+      {':', qtmod::Shift, vk::Semicolon},
+      {'"', qtmod::Shift, vk::Apostrophe},
+      {'\'', 0, vk::Apostrophe},
+      {'_', qtmod::Shift, vk::Minus},
+      {'{', qtmod::Shift, vk::LeftBracket},
+      {'|', qtmod::Shift, vk::Backslash},
+      {'?', qtmod::Shift, vk::Slash},
+      {'+', qtmod::Shift, vk::Equals},
+      {' ', 0, vk::Space},
+      {qtkey::Backtab, qtmod::Shift, vk::Tab},
+      {qtkey::Escape, 0, vk::Escape},
+      {qtkey::Return, 0, vk::Enter},
       {qtkey::Enter, qtmod::Keypad, vk::Enter},
-      {'0', qtmod::Keypad, vk::Numpad0},      {'9', qtmod::Keypad, vk::Numpad0 + 9},
-      {'*', qtmod::Keypad, vk::Multiply},     {'*', qtmod::Shift, '8'},
-      {'-', qtmod::Keypad, vk::Subtract},     {'.', qtmod::Keypad, vk::Decimal},
-      {qtkey::Home, qtmod::Keypad, vk::Home}, {qtkey::Left, 0, vk::Left},
-      {qtkey::Down, 0, vk::Down},             {qtkey::Insert, 0, vk::Insert},
-      {qtkey::Delete, 0, vk::Delete},         {qtkey::Backspace, 0, vk::Backspace},
-      {qtkey::F1, 0, vk::F1},                 {qtkey::F1 + 11, qtmod::Control, vk::F12},
-      {qtkey::ScrollLock, 0, vk::ScrollLock}, {qtkey::Shift, qtmod::Shift, vk::Shift},
-      {qtkey::Control, 0, vk::Control},       {qtkey::Alt, 0, vk::Alt},
-      {0x0424, 0, 'A'},                       {0x0419, 0, 'Q'},   // Ф and Й of the Russian layout
-      {0x0416, 0, vk::Semicolon},             {0x044f, 0, 'Z'},   // Ж, я
-      {0x00e9, 0, 0},                         {0x01000100, 0, 0}, // no virtual key
+      {'0', qtmod::Keypad, vk::Numpad0},
+      {'9', qtmod::Keypad, vk::Numpad0 + 9},
+      {'*', qtmod::Keypad, vk::Multiply},
+      {'*', qtmod::Shift, '8'},
+      {'-', qtmod::Keypad, vk::Subtract},
+      {'.', qtmod::Keypad, vk::Decimal},
+      {qtkey::Home, qtmod::Keypad, vk::Home},
+      {qtkey::Left, 0, vk::Left},
+      {qtkey::Down, 0, vk::Down},
+      {qtkey::Insert, 0, vk::Insert},
+      {qtkey::Delete, 0, vk::Delete},
+      {qtkey::Backspace, 0, vk::Backspace},
+      {qtkey::F1, 0, vk::F1},
+      {qtkey::F1 + 11, qtmod::Control, vk::F12},
+      {qtkey::ScrollLock, 0, vk::ScrollLock},
+      {qtkey::Shift, qtmod::Shift, vk::Shift},
+      {qtkey::Control, 0, vk::Control},
+      {qtkey::Alt, 0, vk::Alt},
+      {0x0424, 0, 'A'},
+      {0x0419, 0, 'Q'},  // Ф and Й of the Russian layout
+      {0x0416, 0, vk::Semicolon},
+      {0x044f, 0, 'Z'},  // Ж, я
+      {0x00e9, 0, 0},
+      {0x01000100, 0, 0},  // no virtual key
   };
   for (const QtKeyCase& c : cases) {
     EXPECT_EQ(QtKeyToVirtualKey(c.Key, c.Modifiers), c.VirtualKey) << std::hex << c.Key << " " << c.Modifiers;
@@ -62,7 +84,7 @@ TEST(QtKeys, ShiftedQtKeysReachTheShiftedBkCodes) {
     int Modifiers;
     uint8_t Code;
   } const cases[] = {
-      {'@', qtmod::Shift, 0100}, {'~', qtmod::Shift, 0100}, {'!', qtmod::Shift, 041},
+      {'@', qtmod::Shift, 0100},          {'~', qtmod::Shift, 0100},  {'!', qtmod::Shift, 041},
       {qtkey::Return, qtmod::Shift, 015}, {'0', qtmod::Keypad, 0140}, {'a', 0, 0101},
   };
   for (const auto& c : cases) {

@@ -52,8 +52,8 @@ TEST(RunLoop, SlicesRunEmulationSpeedOverRepaintCountInstructions) {
       {13750, 5, 13750, 5},
       {13750, 3, 13749, 3},  // 4583 per slice: one fewer than the setting
       {100, 20, 100, 20},
-      {3, 5, 0, 5},          // fewer instructions than slices: none run, the screen still updates
-      {13750, 0, 0, 0},      // no slices: the tick does nothing
+      {3, 5, 0, 5},      // fewer instructions than slices: none run, the screen still updates
+      {13750, 0, 0, 0},  // no slices: the tick does nothing
       {13750, -4, 0, 0},
       {-100, 2, 0, 2},
   };
@@ -116,7 +116,7 @@ TEST(RunLoop, PendingKeyIsDeliveredAfterTheFirstInstruction) {
       {'2', kShiftBit, 0, kKeyboardHandler, 0100, 0200, 1},
       {vk::Enter, kShiftBit, 0, kKeyboardHandler, 015, 0200, 1},
       {'A', 0, 0100, kProgramStart + 2 * 10, 0101, 0300, 10},  // interrupt disabled
-      {vk::Escape, 0, 0, kBusErrorHandler, 055, 0100, 1},       // STOP: registers untouched
+      {vk::Escape, 0, 0, kBusErrorHandler, 055, 0100, 1},      // STOP: registers untouched
       {vk::Escape, kShiftBit, 0100, kBusErrorHandler, 055, 0100, 1},
   };
   for (const Case& c : cases) {
@@ -173,7 +173,7 @@ TEST(RunLoop, EndRequestedByTheCoreStopsTheTick) {
 TEST(RunLoop, ScreenUpdateShowsVideoRamThroughTheScrollRegister) {
   RunLoopRig rig;
   rig.state.EmulationSpeed = 0;
-  rig.M().Memory[040000 + 64 * 5] = 0001;  // video line 5
+  rig.M().Memory[040000 + 64 * 5] = 0001;   // video line 5
   Poke(rig.M(), kScrollRegister, {01335});  // scrolled five lines up
   rig.loop.Tick();
   EXPECT_EQ(rig.display->PicturePixel(0, 0), kWhiteIndex);

@@ -168,7 +168,8 @@ TEST(SessionCommands, HotKeysActOnTheRunState) {
   EXPECT_EQ(test::PeekMemoryWord(rig.M(), 0200), 0000401);
   EXPECT_EQ(rig.session->Loop().ScreenUpdates(), updates + 2);
 
-  for (uint16_t key : {vk::F1, vk::F7, vk::F10}) EXPECT_FALSE(rig.session->KeyDown(key, 0) == KeyCommand::None);
+  for (uint16_t key : {vk::F1, vk::F7, vk::F10})
+    EXPECT_FALSE(rig.session->KeyDown(key, 0) == KeyCommand::None);
   // A held key shows in bit 6 of the system register until any key is released.
   Machine& machine = rig.session->GetMachine();
   EXPECT_EQ(machine.ReadWord(0177716) & 0100, 0100);
@@ -194,9 +195,9 @@ TEST(SessionCommands, ModalWindowsHoldTheTimerAndResumeAStoppedMachine) {
 TEST(SessionColours, PaletteCommandsAndFiles) {
   SessionRig rig;
   ASSERT_TRUE(rig.StartWithRom().Ok);
-  rig.session->SetPaletteEntry(0, 8);  // white
-  rig.session->SetPaletteEntry(4, 8);  // no such entry
-  rig.session->SetPaletteEntry(1, 16); // no such cell
+  rig.session->SetPaletteEntry(0, 8);   // white
+  rig.session->SetPaletteEntry(4, 8);   // no such entry
+  rig.session->SetPaletteEntry(1, 16);  // no such cell
   EXPECT_EQ(rig.State().PaletteEntries, (Palette{255, 252, 250, 249}));
   EXPECT_EQ(rig.session->SavePalette(rig.dir / "white.bkp"), "");
 

@@ -30,8 +30,7 @@ TEST(SpeakerSynth, SquareWaveGivesToneAtTheEmulatedFrequency) {
     uint64_t HalfPeriod;  // instructions
   } const cases[] = {
       {44100, 13750, 125},  // 250000 instructions/s, 250 per cycle
-      {48000, 13750, 125},
-      {44100, 13750, 37},
+      {48000, 13750, 125}, {44100, 13750, 37},
       {48000, 27500, 125},  // twice the speed: the same program sounds an octave higher
       {44100, 2750, 300},
   };
@@ -71,7 +70,8 @@ TEST(SpeakerSynth, EdgesAreSmoothedAndNothingClips) {
   EXPECT_LT(high, 32767);
   EXPECT_GT(low, -32768);
   int largestStep = 0;
-  for (size_t n = 1; n < samples.size(); ++n) largestStep = std::max(largestStep, std::abs(samples[n] - samples[n - 1]));
+  for (size_t n = 1; n < samples.size(); ++n)
+    largestStep = std::max(largestStep, std::abs(samples[n] - samples[n - 1]));
   // An unfiltered square wave jumps its whole swing between two samples.
   EXPECT_LT(largestStep, (high - low) * 3 / 4);
   EXPECT_GT(largestStep, 0);
@@ -90,11 +90,10 @@ TEST(SpeakerSynth, ALevelStampedInThePastDoesNotRewind) {
 TEST(WavFile, HeaderDescribes16BitMonoPcmAndSamplesFollowLittleEndian) {
   const int16_t samples[] = {1, -2, 0x1234};
   const std::vector<uint8_t> expected = {
-      'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E',        // 36 + 6 data bytes
-      'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,                // PCM, one channel
-      0x44, 0xac, 0, 0, 0x88, 0x58, 0x01, 0, 2, 0, 16, 0,         // 44100 Hz, 88200 bytes/s
-      'd', 'a', 't', 'a', 6, 0, 0, 0,
-      0x01, 0x00, 0xfe, 0xff, 0x34, 0x12,
+      'R',  'I',  'F', 'F', 42,   0,    0,    0, 'W',  'A',  'V',  'E',  // 36 + 6 data bytes
+      'f',  'm',  't', ' ', 16,   0,    0,    0, 1,    0,    1,    0,    // PCM, one channel
+      0x44, 0xac, 0,   0,   0x88, 0x58, 0x01, 0, 2,    0,    16,   0,    // 44100 Hz, 88200 bytes/s
+      'd',  'a',  't', 'a', 6,    0,    0,    0, 0x01, 0x00, 0xfe, 0xff, 0x34, 0x12,
   };
   EXPECT_EQ(EncodeWav(samples, 44100), expected);
 }

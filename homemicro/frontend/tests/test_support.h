@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -10,7 +11,6 @@
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "homemicro/core/host_services.h"
@@ -111,15 +111,16 @@ namespace homemicro::test {
 // iterations, and round again: 245 instructions per cycle.
 inline constexpr int kToneInstructionsPerCycle = 245;
 inline void PokeToneProgram(MachineState& state, uint16_t at) {
-  Poke(state, at, {
-      0012737, 0000100, 0177716,  // MOV #100,@#177716
-      0012700, 0000170,           // MOV #120.,R0
-      0077001,                    // SOB R0,.
-      0012737, 0000000, 0177716,  // MOV #0,@#177716
-      0012700, 0000170,           // MOV #120.,R0
-      0077001,                    // SOB R0,.
-      0000763,                    // BR back to the first MOV
-  });
+  Poke(state, at,
+       {
+           0012737, 0000100, 0177716,  // MOV #100,@#177716
+           0012700, 0000170,           // MOV #120.,R0
+           0077001,                    // SOB R0,.
+           0012737, 0000000, 0177716,  // MOV #0,@#177716
+           0012700, 0000170,           // MOV #120.,R0
+           0077001,                    // SOB R0,.
+           0000763,                    // BR back to the first MOV
+       });
 }
 
 }  // namespace homemicro::test

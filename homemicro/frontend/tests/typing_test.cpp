@@ -14,10 +14,17 @@ TEST(Typing, CharactersMapToTheirUsLayoutKeys) {
     char Character;
     KeyStroke Stroke;
   } const cases[] = {
-      {'A', {'A', 0}},           {'q', {'Q', 0}},           {'7', {'7', 0}},
-      {'@', {'2', kShiftBit}},   {'~', {vk::Backquote, kShiftBit}}, {'"', {vk::Apostrophe, kShiftBit}},
-      {'_', {vk::Minus, kShiftBit}}, {';', {vk::Semicolon, 0}}, {' ', {vk::Space, 0}},
-      {'\n', {vk::Enter, 0}},    {'\x1b', {vk::Escape, 0}},
+      {'A', {'A', 0}},
+      {'q', {'Q', 0}},
+      {'7', {'7', 0}},
+      {'@', {'2', kShiftBit}},
+      {'~', {vk::Backquote, kShiftBit}},
+      {'"', {vk::Apostrophe, kShiftBit}},
+      {'_', {vk::Minus, kShiftBit}},
+      {';', {vk::Semicolon, 0}},
+      {' ', {vk::Space, 0}},
+      {'\n', {vk::Enter, 0}},
+      {'\x1b', {vk::Escape, 0}},
   };
   for (const Case& c : cases) {
     const auto stroke = KeyStrokeForCharacter(c.Character);

@@ -21,7 +21,7 @@ inline constexpr int kPictureTop = 73;
 
 inline constexpr std::size_t kVideoRamSize = 16384;  // 040000..077777
 inline constexpr int kVideoLineBytes = 64;
-inline constexpr uint16_t kScrollNone = 0330;   // scroll value that shows video line 0 first
+inline constexpr uint16_t kScrollNone = 0330;         // scroll value that shows video line 0 first
 inline constexpr uint16_t kScrollFullScreen = 01000;  // bit 9: all 256 lines, else 64
 
 inline constexpr uint8_t kBlackIndex = 0;
@@ -41,7 +41,8 @@ class Display {
 
   // Index at (x, y) of the machine's 512 x 256 picture.
   uint8_t PicturePixel(int x, int y) const {
-    return picture_[static_cast<std::size_t>(kPictureTop + y) * kDisplayWidth + static_cast<std::size_t>(kPictureLeft + x)];
+    return picture_[static_cast<std::size_t>(kPictureTop + y) * kDisplayWidth +
+                    static_cast<std::size_t>(kPictureLeft + x)];
   }
 
   // Video line shown by picture line `row` for scroll word `scroll` (line 0..255).

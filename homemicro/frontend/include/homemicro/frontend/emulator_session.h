@@ -30,17 +30,17 @@ struct StartUpResult {
 
 // What a key press asks of the window after the session has done its part.
 enum class KeyCommand {
-  None,                 // a machine key (recorded or ignored)
-  ShowAbout,            // F1: modal About box
-  ShowDirectoryChooser, // F7: modal directory chooser
-  ShowSettings,         // F10: modal settings dialog
-  SoundToggled,         // F4: buttons to refresh
-  RomControlToggled,    // F6
-  Stopped,              // F11 while running: show the tracer at LastPc()
-  Played,               // F11 while stopped: hide the tracer
-  SoftReset,            // F12
-  HardReset,            // Ctrl+F12 (the screen is already updated)
-  ScreenModeToggled,    // ScrollLock (the screen is updated when running)
+  None,                  // a machine key (recorded or ignored)
+  ShowAbout,             // F1: modal About box
+  ShowDirectoryChooser,  // F7: modal directory chooser
+  ShowSettings,          // F10: modal settings dialog
+  SoundToggled,          // F4: buttons to refresh
+  RomControlToggled,     // F6
+  Stopped,               // F11 while running: show the tracer at LastPc()
+  Played,                // F11 while stopped: hide the tracer
+  SoftReset,             // F12
+  HardReset,             // Ctrl+F12 (the screen is already updated)
+  ScreenModeToggled,     // ScrollLock (the screen is updated when running)
 };
 
 class EmulatorSession final : private HostServices {
@@ -64,10 +64,10 @@ class EmulatorSession final : private HostServices {
   void Stop();
   void SoftReset();
   void HardReset();
-  void ToggleSound();            // no effect while no audio output exists
+  void ToggleSound();  // no effect while no audio output exists
   void ToggleRomWriteControl();
   void SetOneBitMode(bool oneBit);  // sbBpp1 / sbBpp2: the picture changes at the next slice
-  void ToggleOneBitMode();       // ScrollLock: redraws at once while running
+  void ToggleOneBitMode();          // ScrollLock: redraws at once while running
   // Around every modal window opened from the main window; the timer is enabled afterwards
   // whatever its state before.
   void BeginModal();

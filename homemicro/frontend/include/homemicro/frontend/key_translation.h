@@ -29,9 +29,12 @@ struct PendingPress {
 };
 
 // A key press that is not a command key. Returns true when the press was accepted.
-bool RecordKeyPress(FrontEndSettings& settings, PendingPress& pending, uint16_t virtualKey, uint8_t shiftState);
+bool RecordKeyPress(FrontEndSettings& settings, PendingPress& pending, uint16_t virtualKey,
+                    uint8_t shiftState);
 
 // Any key release ends the press, whichever key it is.
-inline void EndKeyPress(FrontEndSettings& settings) { settings.KeyHeld = false; }
+inline void EndKeyPress(FrontEndSettings& settings) {
+  settings.KeyHeld = false;
+}
 
 }  // namespace homemicro

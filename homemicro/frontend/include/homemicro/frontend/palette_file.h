@@ -23,7 +23,7 @@ std::array<uint8_t, kPaletteRecordSize> EncodePalette(const Palette& palette);
 
 struct PaletteReadResult {
   std::optional<Palette> Entries;  // set only for a complete, valid record
-  std::string Error;                      // one of the three messages above otherwise
+  std::string Error;               // one of the three messages above otherwise
 };
 
 // The first 8 bytes of a palette file: a short record is kPaletteReadError, a wrong magic

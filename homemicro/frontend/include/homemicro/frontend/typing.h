@@ -24,14 +24,15 @@ std::optional<KeyStroke> KeyStrokeForCharacter(char character);
 
 struct TypingResult {
   bool Ok = true;
-  std::size_t Typed = 0;      // characters whose key press was delivered
+  std::size_t Typed = 0;  // characters whose key press was delivered
   TickOutcome LastOutcome = TickOutcome::Completed;
-  std::string Error;          // a character without a key, or a tick that did not complete
+  std::string Error;  // a character without a key, or a tick that did not complete
 };
 
 // Types `text`: for each character a press, `ticksHeld` ticks, the release, `ticksReleased`
 // ticks. Stops at the first character without a key or the first tick that does not complete.
 // The run timer must be enabled.
-TypingResult TypeText(EmulatorSession& session, std::string_view text, int ticksHeld = 1, int ticksReleased = 1);
+TypingResult TypeText(EmulatorSession& session, std::string_view text, int ticksHeld = 1,
+                      int ticksReleased = 1);
 
 }  // namespace homemicro
