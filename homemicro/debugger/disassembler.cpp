@@ -6,7 +6,9 @@ namespace {
 constexpr std::string_view kTakenMark = "            TRUE";
 
 // Twice the sign-extended low byte: -256 .. +254.
-int BranchDisplacement(uint16_t word) { return 2 * static_cast<int8_t>(word & 0377); }
+int BranchDisplacement(uint16_t word) {
+  return 2 * static_cast<int8_t>(word & 0377);
+}
 
 }  // namespace
 
@@ -23,26 +25,37 @@ std::string Disassembler::FormatOperand(unsigned field) {
   if (reg == 7) {
     // The PC forms: immediate, absolute, and relative shown as the address it reaches.
     switch (mode) {
-      case 2: return "#" + OctStr(NextWord());
-      case 3: return "@#" + OctStr(NextWord());
+      case 2:
+        return "#" + OctStr(NextWord());
+      case 3:
+        return "@#" + OctStr(NextWord());
       case 6:
       case 7: {
         const uint16_t at = DisasmAddress;
         const uint16_t target = static_cast<uint16_t>(NextWord() + at + 2);
         return (mode == 7 ? "@" : "") + OctStr(target);
       }
-      default: break;
+      default:
+        break;
     }
   }
   switch (mode) {
-    case 0: return rn;
-    case 1: return "(" + rn + ")";
-    case 2: return "(" + rn + ")+";
-    case 3: return "@(" + rn + ")+";
-    case 4: return "-(" + rn + ")";
-    case 5: return "@-(" + rn + ")";
-    case 6: return OctStr(NextWord()) + "(" + rn + ")";
-    default: return "@" + OctStr(NextWord()) + "(" + rn + ")";
+    case 0:
+      return rn;
+    case 1:
+      return "(" + rn + ")";
+    case 2:
+      return "(" + rn + ")+";
+    case 3:
+      return "@(" + rn + ")+";
+    case 4:
+      return "-(" + rn + ")";
+    case 5:
+      return "@-(" + rn + ")";
+    case 6:
+      return OctStr(NextWord()) + "(" + rn + ")";
+    default:
+      return "@" + OctStr(NextWord()) + "(" + rn + ")";
   }
 }
 
@@ -65,20 +78,28 @@ std::string Disassembler::Disassemble(ConditionCodes flags) {
   const std::string mnemonic(row->mnemonic);
   const std::string r(RegisterName(word >> 6));
   switch (row->form) {
-    case OperandForm::kNone: return mnemonic;
-    case OperandForm::kDestination: return mnemonic + " " + FormatOperand(word);
+    case OperandForm::kNone:
+      return mnemonic;
+    case OperandForm::kDestination:
+      return mnemonic + " " + FormatOperand(word);
     case OperandForm::kSourceDest: {
       std::string source = FormatOperand(word >> 6);  // its extra word comes first
       return mnemonic + " " + source + "," + FormatOperand(word);
     }
-    case OperandForm::kRegisterDest: return mnemonic + " " + r + "," + FormatOperand(word);
-    case OperandForm::kRegister: return mnemonic + " " + std::string(RegisterName(word));
-    case OperandForm::kBranch: return mnemonic + " " + BranchText(word, flags);
+    case OperandForm::kRegisterDest:
+      return mnemonic + " " + r + "," + FormatOperand(word);
+    case OperandForm::kRegister:
+      return mnemonic + " " + std::string(RegisterName(word));
+    case OperandForm::kBranch:
+      return mnemonic + " " + BranchText(word, flags);
     case OperandForm::kSob:
       return mnemonic + " " + r + "," + OctStr(static_cast<uint16_t>(DisasmAddress - 2 * (word & 077)));
-    case OperandForm::kMark: return mnemonic + " " + OctStr(word & 077);
-    case OperandForm::kTrapCode: return mnemonic + " " + OctStr(word & 0377);
-    case OperandForm::kConditionCodes: return ConditionCodeText(word);
+    case OperandForm::kMark:
+      return mnemonic + " " + OctStr(word & 077);
+    case OperandForm::kTrapCode:
+      return mnemonic + " " + OctStr(word & 0377);
+    case OperandForm::kConditionCodes:
+      return ConditionCodeText(word);
   }
   return "WORD " + OctStr(word);
 }

@@ -88,12 +88,13 @@ constexpr std::array kTable = {
     InstructionRow{0160000, 0167777, "SUB", kSourceDest},
 };
 
-constexpr std::array<std::string_view, 8> kRegisterNames = {"R0", "R1", "R2", "R3",
-                                                            "R4", "R5", "SP", "PC"};
+constexpr std::array<std::string_view, 8> kRegisterNames = {"R0", "R1", "R2", "R3", "R4", "R5", "SP", "PC"};
 
 }  // namespace
 
-std::span<const InstructionRow> InstructionTable() { return kTable; }
+std::span<const InstructionRow> InstructionTable() {
+  return kTable;
+}
 
 const InstructionRow* FindInstruction(uint16_t word) {
   // The last row starting at or below `word` is the only one that can hold it.
@@ -104,18 +105,26 @@ const InstructionRow* FindInstruction(uint16_t word) {
   return word <= row.last ? &row : nullptr;
 }
 
-std::string_view RegisterName(unsigned number) { return kRegisterNames[number & 7]; }
+std::string_view RegisterName(unsigned number) {
+  return kRegisterNames[number & 7];
+}
 
 std::string ConditionCodeText(uint16_t word) {
   const bool setting = (word & 020) != 0;
   const unsigned codes = word & 017;
   switch (codes) {
-    case 001: return setting ? "SEC" : "CLC";
-    case 002: return setting ? "SEV" : "CLV";
-    case 004: return setting ? "SEZ" : "CLZ";
-    case 010: return setting ? "SEN" : "CLN";
-    case 017: return setting ? "SCC" : "CCC";
-    default: break;
+    case 001:
+      return setting ? "SEC" : "CLC";
+    case 002:
+      return setting ? "SEV" : "CLV";
+    case 004:
+      return setting ? "SEZ" : "CLZ";
+    case 010:
+      return setting ? "SEN" : "CLN";
+    case 017:
+      return setting ? "SCC" : "CCC";
+    default:
+      break;
   }
   std::string text = setting ? "SET " : "CLEAR ";
   if (codes & 001) text += 'C';
@@ -127,22 +136,38 @@ std::string ConditionCodeText(uint16_t word) {
 
 bool BranchConditionHolds(uint16_t word, ConditionCodes f) {
   switch (word & 0177400) {
-    case 0000400: return true;                     // BR
-    case 0001000: return !f.Z;                     // BNE
-    case 0001400: return f.Z;                      // BEQ
-    case 0002000: return f.N == f.V;               // BGE
-    case 0002400: return f.N != f.V;               // BLT
-    case 0003000: return !f.Z && f.N == f.V;       // BGT
-    case 0003400: return f.Z || f.N != f.V;        // BLE
-    case 0100000: return !f.N;                     // BPL
-    case 0100400: return f.N;                      // BMI
-    case 0101000: return !f.C && !f.Z;             // BHI
-    case 0101400: return f.C || f.Z;               // BLOS
-    case 0102000: return !f.V;                     // BVC
-    case 0102400: return f.V;                      // BVS
-    case 0103000: return !f.C;                     // BCC
-    case 0103400: return f.C;                      // BCS
-    default: return false;
+    case 0000400:
+      return true;  // BR
+    case 0001000:
+      return !f.Z;  // BNE
+    case 0001400:
+      return f.Z;  // BEQ
+    case 0002000:
+      return f.N == f.V;  // BGE
+    case 0002400:
+      return f.N != f.V;  // BLT
+    case 0003000:
+      return !f.Z && f.N == f.V;  // BGT
+    case 0003400:
+      return f.Z || f.N != f.V;  // BLE
+    case 0100000:
+      return !f.N;  // BPL
+    case 0100400:
+      return f.N;  // BMI
+    case 0101000:
+      return !f.C && !f.Z;  // BHI
+    case 0101400:
+      return f.C || f.Z;  // BLOS
+    case 0102000:
+      return !f.V;  // BVC
+    case 0102400:
+      return f.V;  // BVS
+    case 0103000:
+      return !f.C;  // BCC
+    case 0103400:
+      return f.C;  // BCS
+    default:
+      return false;
   }
 }
 

@@ -95,9 +95,9 @@ TEST(Disassembler, EveryGroupFromFirstToLastWord) {
     EXPECT_EQ(DisassembleWords(01000, {static_cast<uint16_t>(g.base + 077)}).text, m + " @1004");
   }
   const Group doubleOperand[] = {
-      {0010000, "MOV"},  {0020000, "CMP"},  {0030000, "BIT"},  {0040000, "BIC"},  {0050000, "BIS"},
-      {0060000, "ADD"},  {0110000, "MOVB"}, {0120000, "CMPB"}, {0130000, "BITB"}, {0140000, "BICB"},
-      {0150000, "BISB"}, {0160000, "SUB"},
+      {0010000, "MOV"},  {0020000, "CMP"},  {0030000, "BIT"},  {0040000, "BIC"},
+      {0050000, "BIS"},  {0060000, "ADD"},  {0110000, "MOVB"}, {0120000, "CMPB"},
+      {0130000, "BITB"}, {0140000, "BICB"}, {0150000, "BISB"}, {0160000, "SUB"},
   };
   for (const Group& g : doubleOperand) {
     const std::string m = g.mnemonic;
@@ -105,8 +105,8 @@ TEST(Disassembler, EveryGroupFromFirstToLastWord) {
     EXPECT_EQ(DisassembleWords(01000, {static_cast<uint16_t>(g.base + 07777)}).text, m + " @1004,@1006");
   }
   const Group branches[] = {
-      {0000400, "BR"},  {0001000, "BNE"}, {0001400, "BEQ"}, {0002000, "BGE"},  {0002400, "BLT"},
-      {0003000, "BGT"}, {0003400, "BLE"}, {0100000, "BPL"}, {0100400, "BMI"},  {0101000, "BHI"},
+      {0000400, "BR"},   {0001000, "BNE"}, {0001400, "BEQ"}, {0002000, "BGE"}, {0002400, "BLT"},
+      {0003000, "BGT"},  {0003400, "BLE"}, {0100000, "BPL"}, {0100400, "BMI"}, {0101000, "BHI"},
       {0101400, "BLOS"}, {0102000, "BVC"}, {0102400, "BVS"}, {0103000, "BCC"}, {0103400, "BCS"},
   };
   for (const Group& g : branches) {
@@ -118,9 +118,9 @@ TEST(Disassembler, EveryGroupFromFirstToLastWord) {
     uint16_t word;
     const char* text;
   } fixed[] = {
-      {0000001, "WAIT"},      {0000002, "RTI"},          {0000003, "BPT"},          {0000004, "IOT"},
-      {0000005, "RESET"},     {0000006, "RTT"},          {0000200, "RTS R0"},       {0000206, "RTS SP"},
-      {0000240, "NOP"},       {0000260, "NOP260"},       {0004000, "JSR R0,R0"},    {0004677, "JSR SP,@1004"},
+      {0000001, "WAIT"},      {0000002, "RTI"},          {0000003, "BPT"},         {0000004, "IOT"},
+      {0000005, "RESET"},     {0000006, "RTT"},          {0000200, "RTS R0"},      {0000206, "RTS SP"},
+      {0000240, "NOP"},       {0000260, "NOP260"},       {0004000, "JSR R0,R0"},   {0004677, "JSR SP,@1004"},
       {0074000, "XOR R0,R0"}, {0074777, "XOR PC,@1004"}, {0077000, "SOB R0,1002"}, {0077777, "SOB PC,604"},
       {0104000, "EMT 0"},     {0104400, "TRAP 0"},
   };
@@ -128,12 +128,11 @@ TEST(Disassembler, EveryGroupFromFirstToLastWord) {
 }
 
 TEST(Disassembler, ConditionCodeOperates) {
-  const char* clearing[] = {"CLC",       "CLV",      "CLEAR CV",  "CLZ",       "CLEAR CZ",
-                            "CLEAR VZ",  "CLEAR CVZ", "CLN",      "CLEAR CN",  "CLEAR VN",
-                            "CLEAR CVN", "CLEAR ZN", "CLEAR CZN", "CLEAR VZN", "CCC"};
-  const char* setting[] = {"SEC",     "SEV",    "SET CV",  "SEZ",     "SET CZ",
-                           "SET VZ",  "SET CVZ", "SEN",    "SET CN",  "SET VN",
-                           "SET CVN", "SET ZN", "SET CZN", "SET VZN", "SCC"};
+  const char* clearing[] = {"CLC",       "CLV",       "CLEAR CV",  "CLZ",       "CLEAR CZ",
+                            "CLEAR VZ",  "CLEAR CVZ", "CLN",       "CLEAR CN",  "CLEAR VN",
+                            "CLEAR CVN", "CLEAR ZN",  "CLEAR CZN", "CLEAR VZN", "CCC"};
+  const char* setting[] = {"SEC",    "SEV",    "SET CV",  "SEZ",    "SET CZ",  "SET VZ",  "SET CVZ", "SEN",
+                           "SET CN", "SET VN", "SET CVN", "SET ZN", "SET CZN", "SET VZN", "SCC"};
   for (uint16_t codes = 1; codes <= 017; ++codes) {
     EXPECT_EQ(DisassembleWords(01000, {static_cast<uint16_t>(0240 + codes)}).text, clearing[codes - 1]);
     EXPECT_EQ(DisassembleWords(01000, {static_cast<uint16_t>(0260 + codes)}).text, setting[codes - 1]);
@@ -144,9 +143,9 @@ TEST(Disassembler, ConditionCodeOperates) {
 TEST(Disassembler, UndefinedCodesAreWords) {
   const struct {
     uint16_t first, last;
-  } undefined[] = {{0000007, 0000077}, {0000210, 0000237}, {0006500, 0006677}, {0007000, 0007777},
-                   {0070000, 0073777}, {0075000, 0076777}, {0106500, 0106677}, {0107000, 0107777},
-                   {0170000, 0177777}};
+  } undefined[] = {{0000007, 0000077}, {0000210, 0000237}, {0006500, 0006677},
+                   {0007000, 0007777}, {0070000, 0073777}, {0075000, 0076777},
+                   {0106500, 0106677}, {0107000, 0107777}, {0170000, 0177777}};
   for (uint32_t w = 0; w <= 0177777; ++w) {
     bool isUndefined = false;
     for (const auto& range : undefined) isUndefined = isUndefined || (w >= range.first && w <= range.last);
@@ -167,11 +166,10 @@ TEST(Disassembler, FormatOperandModes) {
   };
   // Operand word at 002000 holds 000010.
   const Case cases[] = {
-      {003, "R3", 0},          {013, "(R3)", 0},          {023, "(R3)+", 0},  {033, "@(R3)+", 0},
-      {043, "-(R3)", 0},       {053, "@-(R3)", 0},        {063, "10(R3)", 2}, {073, "@10(R3)", 2},
-      {007, "PC", 0},          {017, "(PC)", 0},          {027, "#10", 2},    {037, "@#10", 2},
-      {047, "-(PC)", 0},       {057, "@-(PC)", 0},        {067, "2012", 2},   {077, "@2012", 2},
-      {006, "SP", 0},          {026, "(SP)+", 0},         {066, "10(SP)", 2},
+      {003, "R3", 0},     {013, "(R3)", 0},   {023, "(R3)+", 0},   {033, "@(R3)+", 0}, {043, "-(R3)", 0},
+      {053, "@-(R3)", 0}, {063, "10(R3)", 2}, {073, "@10(R3)", 2}, {007, "PC", 0},     {017, "(PC)", 0},
+      {027, "#10", 2},    {037, "@#10", 2},   {047, "-(PC)", 0},   {057, "@-(PC)", 0}, {067, "2012", 2},
+      {077, "@2012", 2},  {006, "SP", 0},     {026, "(SP)+", 0},   {066, "10(SP)", 2},
   };
   for (const Case& c : cases) {
     FakeMemory memory;
@@ -215,16 +213,36 @@ TEST(Disassembler, BranchTakenFollowsConditionCodes) {
   };
   const ConditionCodes none{};
   const Case cases[] = {
-      {0000400, none, true},           {0001000, none, true},           {0001000, {.Z = true}, false},
-      {0001400, {.Z = true}, true},    {0001400, none, false},          {0002000, {.N = true, .V = true}, true},
-      {0002000, {.N = true}, false},   {0002400, {.V = true}, true},    {0002400, none, false},
-      {0003000, none, true},           {0003000, {.Z = true}, false},   {0003000, {.N = true}, false},
-      {0003400, {.Z = true}, true},    {0003400, {.N = true}, true},    {0003400, {.N = true, .V = true}, false},
-      {0100000, none, true},           {0100000, {.N = true}, false},   {0100400, {.N = true}, true},
-      {0101000, none, true},           {0101000, {.C = true}, false},   {0101000, {.Z = true}, false},
-      {0101400, {.C = true}, true},    {0101400, {.Z = true}, true},    {0101400, none, false},
-      {0102000, none, true},           {0102000, {.V = true}, false},   {0102400, {.V = true}, true},
-      {0103000, {.C = true}, false},   {0103000, none, true},           {0103400, {.C = true}, true},
+      {0000400, none, true},
+      {0001000, none, true},
+      {0001000, {.Z = true}, false},
+      {0001400, {.Z = true}, true},
+      {0001400, none, false},
+      {0002000, {.N = true, .V = true}, true},
+      {0002000, {.N = true}, false},
+      {0002400, {.V = true}, true},
+      {0002400, none, false},
+      {0003000, none, true},
+      {0003000, {.Z = true}, false},
+      {0003000, {.N = true}, false},
+      {0003400, {.Z = true}, true},
+      {0003400, {.N = true}, true},
+      {0003400, {.N = true, .V = true}, false},
+      {0100000, none, true},
+      {0100000, {.N = true}, false},
+      {0100400, {.N = true}, true},
+      {0101000, none, true},
+      {0101000, {.C = true}, false},
+      {0101000, {.Z = true}, false},
+      {0101400, {.C = true}, true},
+      {0101400, {.Z = true}, true},
+      {0101400, none, false},
+      {0102000, none, true},
+      {0102000, {.V = true}, false},
+      {0102400, {.V = true}, true},
+      {0103000, {.C = true}, false},
+      {0103000, none, true},
+      {0103400, {.C = true}, true},
       {0103400, {.N = true, .Z = true, .V = true}, false},
   };
   for (const Case& c : cases) {

@@ -82,11 +82,11 @@ class ProgramAssembler {
 
 const std::map<std::string, ProgramAssembler::Directive, std::less<>>& ProgramAssembler::Directives() {
   static const std::map<std::string, Directive, std::less<>> directives = {
-      {".WORD", &ProgramAssembler::WordDirective}, {"WORD", &ProgramAssembler::WordDirective},
-      {".BYTE", &ProgramAssembler::ByteDirective}, {".ASCII", &ProgramAssembler::AsciiDirective},
+      {".WORD", &ProgramAssembler::WordDirective},   {"WORD", &ProgramAssembler::WordDirective},
+      {".BYTE", &ProgramAssembler::ByteDirective},   {".ASCII", &ProgramAssembler::AsciiDirective},
       {".ASCIZ", &ProgramAssembler::AscizDirective}, {".BLKW", &ProgramAssembler::BlkwDirective},
-      {".BLKB", &ProgramAssembler::BlkbDirective}, {".EVEN", &ProgramAssembler::EvenDirective},
-      {".ORG", &ProgramAssembler::OrgDirective},   {".END", &ProgramAssembler::EndDirective},
+      {".BLKB", &ProgramAssembler::BlkbDirective},   {".EVEN", &ProgramAssembler::EvenDirective},
+      {".ORG", &ProgramAssembler::OrgDirective},     {".END", &ProgramAssembler::EndDirective},
   };
   return directives;
 }
@@ -108,7 +108,8 @@ void ProgramAssembler::RunPass(int pass) {
     lineNumber_ = static_cast<int>(i + 1);
     overlapReported_ = false;
     if (pass_ == 2) {
-      program_.listing.push_back({lineNumber_, static_cast<uint16_t>(location_), false, {}, std::string(lines_[i])});
+      program_.listing.push_back(
+          {lineNumber_, static_cast<uint16_t>(location_), false, {}, std::string(lines_[i])});
       listing_ = &program_.listing.back();
     }
     try {
@@ -170,7 +171,8 @@ void ProgramAssembler::Assign(const std::string& name, LineScanner& s) {
   }
   if (RegisterNumber(name)) throw AsmError("register " + name + " cannot be redefined");
   const auto found = symbols_.find(name);
-  if (found != symbols_.end() && found->second.isLabel) throw AsmError(name + " is a label and cannot be assigned");
+  if (found != symbols_.end() && found->second.isLabel)
+    throw AsmError(name + " is a label and cannot be assigned");
   const size_t start = s.Position();
   Value value = Evaluate(s, true);
   const bool stable = value.defined;
@@ -193,11 +195,14 @@ Value ProgramAssembler::Evaluate(LineScanner& s, bool stableOnly, std::string* u
       statementAddress_);
   const Value value = parser.Parse(s);
   if (undefinedName) *undefinedName = parser.UndefinedName();
-  if (!value.defined && pass_ == 2 && !stableOnly) throw AsmError("undefined symbol " + parser.UndefinedName());
+  if (!value.defined && pass_ == 2 && !stableOnly)
+    throw AsmError("undefined symbol " + parser.UndefinedName());
   return value;
 }
 
-Value ProgramAssembler::Expression(LineScanner& s) { return Evaluate(s, false); }
+Value ProgramAssembler::Expression(LineScanner& s) {
+  return Evaluate(s, false);
+}
 
 // Addresses and sizes must be known when the line is met: labels further down cannot set them.
 uint16_t ProgramAssembler::PlacingExpression(LineScanner& s) {
@@ -231,7 +236,8 @@ void ProgramAssembler::Instruction(const MnemonicInfo& info, LineScanner& s) {
 }
 
 void ProgramAssembler::RequireEvenAddress(const char* what) {
-  if (location_ & 1) throw AsmError(std::string(what) + " cannot start at the odd address " + OctStr(location_ & 0177777));
+  if (location_ & 1)
+    throw AsmError(std::string(what) + " cannot start at the odd address " + OctStr(location_ & 0177777));
 }
 
 void ProgramAssembler::EmitByte(uint8_t value) {
@@ -266,7 +272,8 @@ void ProgramAssembler::WordDirective(LineScanner& s) {
 void ProgramAssembler::ByteDirective(LineScanner& s) {
   do {
     const Value v = Expression(s);
-    if (v.defined && v.value > 0377 && v.value < 0177600) throw AsmError("value " + OctStr(v.value) + " does not fit in a byte");
+    if (v.defined && v.value > 0377 && v.value < 0177600)
+      throw AsmError("value " + OctStr(v.value) + " does not fit in a byte");
     EmitByte(static_cast<uint8_t>(v.value & 0377));
   } while (s.Accept(','));
   s.ExpectEnd();
@@ -279,7 +286,8 @@ void ProgramAssembler::AsciiDirective(LineScanner& s) {
     if (s.Accept('<')) {
       const Value v = Expression(s);
       s.Expect('>', "'>'");
-      if (v.defined && v.value > 0377 && v.value < 0177600) throw AsmError("value " + OctStr(v.value) + " does not fit in a byte");
+      if (v.defined && v.value > 0377 && v.value < 0177600)
+        throw AsmError("value " + OctStr(v.value) + " does not fit in a byte");
       EmitByte(static_cast<uint8_t>(v.value & 0377));
       continue;
     }
@@ -327,6 +335,8 @@ void ProgramAssembler::EndDirective(LineScanner& s) {
 
 }  // namespace
 
-Program AssembleProgram(std::string_view source) { return ProgramAssembler().Run(source); }
+Program AssembleProgram(std::string_view source) {
+  return ProgramAssembler().Run(source);
+}
 
 }  // namespace homemicro::bkasm

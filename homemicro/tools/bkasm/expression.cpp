@@ -20,7 +20,9 @@ std::string TakeRadixDigits(LineScanner& s) {
 
 }  // namespace
 
-Value ExpressionParser::Parse(LineScanner& scanner) { return Or(scanner); }
+Value ExpressionParser::Parse(LineScanner& scanner) {
+  return Or(scanner);
+}
 
 Value ExpressionParser::Or(LineScanner& s) {
   Value v = And(s);

@@ -25,7 +25,8 @@ using SymbolLookup = std::function<std::optional<uint16_t>(const std::string& na
 
 class ExpressionParser {
  public:
-  ExpressionParser(SymbolLookup lookup, uint16_t location) : lookup_(std::move(lookup)), location_(location) {}
+  ExpressionParser(SymbolLookup lookup, uint16_t location)
+      : lookup_(std::move(lookup)), location_(location) {}
 
   // Parses one expression at the scanner; the first unknown symbol is kept in UndefinedName().
   Value Parse(LineScanner& scanner);

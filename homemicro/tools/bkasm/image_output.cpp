@@ -45,9 +45,12 @@ std::string FormatBytes(uint16_t address, const std::vector<uint8_t>& bytes, siz
 
 AddressRange ParseAddressRange(std::string_view text) {
   const size_t colon = text.find(':');
-  if (colon == std::string_view::npos) throw OutputError("range must be LOW:HIGH in octal, for example 100000:177777");
-  const AddressRange range{ParseOctal(text.substr(0, colon), "range start"), ParseOctal(text.substr(colon + 1), "range end")};
-  if (range.low > range.high) throw OutputError("range start " + OctStr(range.low) + " is above its end " + OctStr(range.high));
+  if (colon == std::string_view::npos)
+    throw OutputError("range must be LOW:HIGH in octal, for example 100000:177777");
+  const AddressRange range{ParseOctal(text.substr(0, colon), "range start"),
+                           ParseOctal(text.substr(colon + 1), "range end")};
+  if (range.low > range.high)
+    throw OutputError("range start " + OctStr(range.low) + " is above its end " + OctStr(range.high));
   return range;
 }
 
@@ -79,7 +82,8 @@ ImageBytes ExtractImage(const MemoryImage& image, std::optional<AddressRange> ra
 
 std::vector<uint8_t> TapeFile(const ImageBytes& image) {
   if (image.bytes.size() > 0177777) {
-    throw OutputError("a tape file holds at most 65535. bytes; this image has " + std::to_string(image.bytes.size()) + ".");
+    throw OutputError("a tape file holds at most 65535. bytes; this image has " +
+                      std::to_string(image.bytes.size()) + ".");
   }
   const auto length = static_cast<uint16_t>(image.bytes.size());
   std::vector<uint8_t> file;
@@ -102,7 +106,9 @@ std::string FormatListing(const Program& program) {
     text += row + "  " + entry.source + "\n";
     for (size_t from = 6; from < entry.bytes.size(); from += 6) {
       const auto at = static_cast<uint16_t>(entry.address + from);
-      text += OctStr6(at) + "  " + FormatBytes(entry.address, entry.bytes, from, std::min<size_t>(6, entry.bytes.size() - from)) + "\n";
+      text += OctStr6(at) + "  " +
+              FormatBytes(entry.address, entry.bytes, from, std::min<size_t>(6, entry.bytes.size() - from)) +
+              "\n";
     }
   }
   if (!program.symbols.empty()) {
@@ -145,7 +151,8 @@ void WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& byt
     std::FILE* file = std::fopen(target.c_str(), "wb");
     if (file == nullptr) throw OutputError("cannot open " + path + ": " + std::strerror(errno));
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (std::fclose(file) != 0 || !written) throw OutputError("cannot write " + path + ": " + std::strerror(errno));
+    if (std::fclose(file) != 0 || !written)
+      throw OutputError("cannot write " + path + ": " + std::strerror(errno));
     return;
   }
   const std::string temporary = target.string() + ".bkasm-tmp";

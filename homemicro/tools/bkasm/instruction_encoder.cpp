@@ -20,7 +20,8 @@ std::map<std::string, MnemonicInfo, std::less<>> BuildMnemonics() {
   // The one-letter forms and CCC/SCC by name; other combinations through CLEAR and SET.
   for (uint16_t word = 0241; word <= 0277; ++word) {
     const std::string name = word == 0260 ? "" : debugger::ConditionCodeText(word);
-    if (!name.empty() && name.find(' ') == std::string::npos) mnemonics.emplace(name, MnemonicInfo{word, OperandForm::kNone});
+    if (!name.empty() && name.find(' ') == std::string::npos)
+      mnemonics.emplace(name, MnemonicInfo{word, OperandForm::kNone});
   }
   mnemonics.emplace("CLEAR", MnemonicInfo{0240, OperandForm::kConditionCodes});
   mnemonics.emplace("SET", MnemonicInfo{0260, OperandForm::kConditionCodes});
@@ -53,13 +54,15 @@ class Encoder {
 
 Value Encoder::Expression() {
   const Value v = expressions_.Parse(s_);
-  if (!v.defined && options_.requireDefined) throw AsmError("undefined symbol " + expressions_.UndefinedName());
+  if (!v.defined && options_.requireDefined)
+    throw AsmError("undefined symbol " + expressions_.UndefinedName());
   return v;
 }
 
 // Operand words follow the instruction in the order the operands are written.
 void Encoder::AddOperand(const Operand& op, unsigned shift) {
-  if (!op.value.defined && options_.requireDefined) throw AsmError("undefined symbol " + expressions_.UndefinedName());
+  if (!op.value.defined && options_.requireDefined)
+    throw AsmError("undefined symbol " + expressions_.UndefinedName());
   words_[0] |= static_cast<uint16_t>(op.Field() << shift);
   if (op.HasWord()) {
     const auto wordAddress = static_cast<uint16_t>(address_ + 2 * words_.size());
@@ -72,7 +75,8 @@ void Encoder::Branch() {
   const auto offset = static_cast<int16_t>(target.value - address_ - 2);
   if (!target.defined || !options_.requireDefined) return;
   if (offset % 2 != 0) throw AsmError("branch target " + OctStr(target.value) + " is odd");
-  if (offset < -256 || offset > 254) throw AsmError("branch target " + OctStr(target.value) + " is out of reach");
+  if (offset < -256 || offset > 254)
+    throw AsmError("branch target " + OctStr(target.value) + " is out of reach");
   words_[0] |= static_cast<uint16_t>((offset / 2) & 0377);
 }
 
@@ -90,7 +94,8 @@ void Encoder::Sob() {
 
 void Encoder::Number(uint16_t limit, const char* what) {
   const Value v = Expression();
-  if (v.defined && v.value > limit) throw AsmError(std::string(what) + " " + OctStr(v.value) + " is above " + OctStr(limit));
+  if (v.defined && v.value > limit)
+    throw AsmError(std::string(what) + " " + OctStr(v.value) + " is above " + OctStr(limit));
   words_[0] |= v.value & limit;
 }
 
@@ -110,7 +115,9 @@ std::vector<uint16_t> Encoder::Run() {
     case OperandForm::kNone:
       if (info_.dataWord) words_[0] = Expression().value;
       break;
-    case OperandForm::kDestination: AddOperand(ParseOperand(s_, expressions_), 0); break;
+    case OperandForm::kDestination:
+      AddOperand(ParseOperand(s_, expressions_), 0);
+      break;
     case OperandForm::kSourceDest: {
       const Operand source = ParseOperand(s_, expressions_);
       s_.Expect(',', "','");
@@ -124,12 +131,24 @@ std::vector<uint16_t> Encoder::Run() {
       s_.Expect(',', "','");
       AddOperand(ParseOperand(s_, expressions_), 0);
       break;
-    case OperandForm::kRegister: words_[0] |= static_cast<uint16_t>(ParseRegister(s_)); break;
-    case OperandForm::kBranch: Branch(); break;
-    case OperandForm::kSob: Sob(); break;
-    case OperandForm::kMark: Number(077, "MARK count"); break;
-    case OperandForm::kTrapCode: Number(0377, "trap code"); break;
-    case OperandForm::kConditionCodes: ConditionCodes(); break;
+    case OperandForm::kRegister:
+      words_[0] |= static_cast<uint16_t>(ParseRegister(s_));
+      break;
+    case OperandForm::kBranch:
+      Branch();
+      break;
+    case OperandForm::kSob:
+      Sob();
+      break;
+    case OperandForm::kMark:
+      Number(077, "MARK count");
+      break;
+    case OperandForm::kTrapCode:
+      Number(0377, "trap code");
+      break;
+    case OperandForm::kConditionCodes:
+      ConditionCodes();
+      break;
   }
   s_.ExpectEnd();
   return words_;

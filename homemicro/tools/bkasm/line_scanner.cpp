@@ -6,9 +6,13 @@
 
 namespace homemicro::bkasm {
 
-bool IsSymbolStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '.'; }
+bool IsSymbolStart(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '.';
+}
 
-bool IsSymbolChar(char c) { return IsSymbolStart(c) || std::isdigit(static_cast<unsigned char>(c)); }
+bool IsSymbolChar(char c) {
+  return IsSymbolStart(c) || std::isdigit(static_cast<unsigned char>(c));
+}
 
 std::optional<unsigned> RegisterNumber(std::string_view name) {
   if (name == "SP") return 6;
@@ -22,9 +26,12 @@ uint16_t ParseDigits(std::string_view digits, unsigned base) {
   uint32_t value = 0;
   for (char c : digits) {
     const int lower = std::tolower(static_cast<unsigned char>(c));
-    const unsigned digit = std::isdigit(lower) ? lower - '0' : (lower >= 'a' && lower <= 'f') ? lower - 'a' + 10 : 99;
+    const unsigned digit = std::isdigit(lower)              ? lower - '0'
+                           : (lower >= 'a' && lower <= 'f') ? lower - 'a' + 10
+                                                            : 99;
     if (digit >= base) {
-      if (base == 8 && digit < 10) throw AsmError("digit " + std::string(1, c) + " in an octal number (end decimal numbers with '.')");
+      if (base == 8 && digit < 10)
+        throw AsmError("digit " + std::string(1, c) + " in an octal number (end decimal numbers with '.')");
       throw AsmError("bad digit '" + std::string(1, c) + "' in number " + std::string(digits));
     }
     value = value * base + digit;
@@ -42,7 +49,9 @@ bool LineScanner::AtEnd() {
   return pos_ >= text_.size() || text_[pos_] == ';';
 }
 
-char LineScanner::PeekNonBlank() { return AtEnd() ? '\0' : text_[pos_]; }
+char LineScanner::PeekNonBlank() {
+  return AtEnd() ? '\0' : text_[pos_];
+}
 
 char LineScanner::TakeRaw() {
   if (pos_ >= text_.size()) throw AsmError("unexpected end of line");
@@ -63,9 +72,13 @@ void LineScanner::ExpectEnd() {
   if (!AtEnd()) throw AsmError("unexpected text: " + std::string(Rest()));
 }
 
-bool LineScanner::AtSymbolStart() { return IsSymbolStart(PeekNonBlank()); }
+bool LineScanner::AtSymbolStart() {
+  return IsSymbolStart(PeekNonBlank());
+}
 
-bool LineScanner::AtDigit() { return std::isdigit(static_cast<unsigned char>(PeekNonBlank())) != 0; }
+bool LineScanner::AtDigit() {
+  return std::isdigit(static_cast<unsigned char>(PeekNonBlank())) != 0;
+}
 
 std::string LineScanner::TakeSymbol() {
   SkipBlanks();

@@ -27,7 +27,8 @@ Operand ParseUndeferred(LineScanner& s, ExpressionParser& expressions) {
   if (s.Accept('(')) {
     op.reg = RegisterInParentheses(s);
     op.mode = s.Accept('+') ? 2 : 1;
-    if (op.mode == 2 && op.reg == 7) throw AsmError("(PC)+ needs the word after the instruction: write #value or @#value");
+    if (op.mode == 2 && op.reg == 7)
+      throw AsmError("(PC)+ needs the word after the instruction: write #value or @#value");
     return op;
   }
   const size_t start = s.Position();
@@ -82,16 +83,25 @@ Operand ParseOperand(LineScanner& s, ExpressionParser& expressions) {
   }
   Operand op = ParseUndeferred(s, expressions);
   switch (op.mode) {
-    case 0: op.mode = 1; break;  // @R is (R)
-    case 1:                      // @(R) is @0(R)
+    case 0:
+      op.mode = 1;
+      break;  // @R is (R)
+    case 1:   // @(R) is @0(R)
       op.mode = 7;
       op.extra = Operand::Extra::kValue;
       op.value = {0};
       break;
-    case 2: op.mode = 3; break;
-    case 4: op.mode = 5; break;
-    case 6: op.mode = 7; break;
-    default: throw AsmError("an operand can be deferred only once");
+    case 2:
+      op.mode = 3;
+      break;
+    case 4:
+      op.mode = 5;
+      break;
+    case 6:
+      op.mode = 7;
+      break;
+    default:
+      throw AsmError("an operand can be deferred only once");
   }
   return op;
 }

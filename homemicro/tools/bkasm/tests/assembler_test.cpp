@@ -13,7 +13,8 @@ namespace {
 std::vector<uint16_t> Words(const Program& program, uint16_t address, int count) {
   std::vector<uint16_t> words;
   for (int i = 0; i < count; ++i, address += 2) {
-    words.push_back(static_cast<uint16_t>(program.image.Byte(address) | program.image.Byte(address + 1u) << 8));
+    words.push_back(
+        static_cast<uint16_t>(program.image.Byte(address) | program.image.Byte(address + 1u) << 8));
   }
   return words;
 }

@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const OutputError&) {
     }
   }
-  AssembleInstruction(text.substr(0, text.find('\n')), size > 1 ? static_cast<uint16_t>(data[0] | data[1] << 8) : 0);
+  AssembleInstruction(text.substr(0, text.find('\n')),
+                      size > 1 ? static_cast<uint16_t>(data[0] | data[1] << 8) : 0);
   return 0;
 }
