@@ -12,6 +12,10 @@
 #include <QVBoxLayout>
 #include <iostream>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #include "AboutDlg.h"
 #include "Artwork.h"
 #include "DialogUnits.h"
@@ -88,7 +92,7 @@ BlankImgDlg::BlankImgDlg(QWidget* parent) : QDialog(parent), progressDlg_(this) 
   showError = [this](const QString& text) {
     QMessageBox::critical(this, QString::fromLatin1(kErrorCaption), text);
   };
-  // There is no system menu to extend here, so About lives in the Help menu alone.
+  addAboutToSystemMenu();
 
   cbSystem_->setCurrentIndex(kSelectSystem);
   cbController_->setCurrentIndex(kAllControllers);
@@ -158,6 +162,31 @@ void BlankImgDlg::createMenus(QWidget* client) {
   layout->addWidget(client);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
+
+#ifdef Q_OS_WIN
+// The window's system menu gets "&About BlankImg..." below a separator, as command 16.
+constexpr UINT kAboutCommand = 16;
+
+void BlankImgDlg::addAboutToSystemMenu() {
+  HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+  if (menu == nullptr) return;
+  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuW(menu, MF_STRING, kAboutCommand, L"&About BlankImg...");
+}
+
+bool BlankImgDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+  const auto* msg = static_cast<const MSG*>(message);
+  if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kAboutCommand) {
+    miAboutClick();
+    *result = 0;
+    return true;
+  }
+  return QDialog::nativeEvent(eventType, message, result);
+}
+#else
+// Window managers here offer no system menu to extend; Help, About does the same.
+void BlankImgDlg::addAboutToSystemMenu() {}
+#endif
 
 void BlankImgDlg::clearFields() {
   for (QLineEdit* box : {edDescription_, edSize_, edUnit_, edBlocks_, edSectors_, edBlockSize_}) box->clear();

@@ -43,10 +43,14 @@ class BlankImgDlg : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+#ifdef Q_OS_WIN
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
 
  private:
   QWidget* createClientArea();
   void createMenus(QWidget* client);
+  void addAboutToSystemMenu();
   void clearFields();
   void fillDiskTypeList();
   void showDiskInformation(const DiskType& row);
