@@ -18,7 +18,8 @@ SpeakerSynth::SpeakerSynth(int sampleRate) : sampleRate_(std::max(sampleRate, kM
   const double rate = sampleRate_;
   lowPassCoefficient_ = 1.0 - std::exp(-2.0 * std::numbers::pi * kSmoothingHz / rate);
   dcBlockCoefficient_ = std::exp(-2.0 * std::numbers::pi * kDcBlockHz / rate);
-  samples_.reserve(static_cast<std::size_t>(sampleRate_));  // a second: several ticks' worth
+  // Reserved once, so rendering inside a tick never allocates.
+  samples_.reserve(static_cast<std::size_t>(sampleRate_) * kMaxBufferedSeconds);
   SetEmulationSpeed(13750);
 }
 
@@ -60,6 +61,9 @@ void SpeakerSynth::EmitSample(double coverage) {
   dcInputState_ = lowPassState_;
   dcOutputState_ = blocked;
   const double scaled = std::clamp(blocked * kAmplitude, -32768.0, 32767.0);
+  if (samples_.size() == samples_.capacity()) {
+    samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(samples_.size() / 2));
+  }
   samples_.push_back(static_cast<int16_t>(std::lround(scaled)));
 }
 

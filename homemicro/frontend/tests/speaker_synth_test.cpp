@@ -87,6 +87,19 @@ TEST(SpeakerSynth, ALevelStampedInThePastDoesNotRewind) {
   EXPECT_NE(synth.Samples().back(), 0);
 }
 
+TEST(SpeakerSynth, UndrainedSamplesStayBoundedAndKeepTheNewest) {
+  SpeakerSynth synth(8000);
+  const uint64_t tick = 13750;
+  synth.SetLevel(0, true);
+  synth.SetLevel(tick * 190, false);  // a click 10.45 s in
+  synth.RenderUntil(tick * 200);      // 11 s
+  const auto& samples = synth.Samples();
+  EXPECT_LE(samples.size(), static_cast<size_t>(8000 * kMaxBufferedSeconds));
+  EXPECT_GE(samples.size(), static_cast<size_t>(8000 * kMaxBufferedSeconds / 2));
+  // The newest samples are the ones kept: the late click is there.
+  EXPECT_LT(*std::min_element(samples.begin(), samples.end()), -5000);
+}
+
 TEST(WavFile, HeaderDescribes16BitMonoPcmAndSamplesFollowLittleEndian) {
   const int16_t samples[] = {1, -2, 0x1234};
   const std::vector<uint8_t> expected = {

@@ -9,6 +9,7 @@
 namespace homemicro {
 
 inline constexpr double kTickSeconds = 0.055;
+inline constexpr int kMaxBufferedSeconds = 4;
 
 class SpeakerSynth {
  public:
@@ -28,7 +29,9 @@ class SpeakerSynth {
   void RenderUntil(uint64_t instruction);
 
   // Samples rendered and not yet taken. The caller drains them (ClearSamples) as it plays
-  // or stores them.
+  // or stores them, once per tick or so. Undrained, they are kept for kMaxBufferedSeconds at
+  // most: the oldest half is then dropped, so a window without an audio output loses nothing
+  // it would have played, and memory stays bounded.
   const std::vector<int16_t>& Samples() const { return samples_; }
   void ClearSamples() { samples_.clear(); }
 
