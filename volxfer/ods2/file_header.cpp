@@ -9,7 +9,7 @@ bool FileHeader::Valid(const FileId& expected) const {
   if (GetU16(bytes_, 8) == 0) return false;
   if (map_words_in_use() > map_capacity_words()) return false;
   // The map must also decode within its words; a torn pointer would be read past them.
-  if (!Map()) return false;
+  if (!VisitPointers([](const RetrievalPointer&) { return true; })) return false;
   return file_id() == expected;
 }
 

@@ -69,6 +69,11 @@ class FileHeader {
   // Dates and the name from the ident area; 0 when the area is too short to hold them.
   std::uint64_t IdentDate(std::size_t relative_offset) const;
 
+  // Calls visit(pointer) along the map until it returns false; false for a torn map.
+  template <typename Visit>
+  bool VisitPointers(Visit visit) const {
+    return VisitMap(bytes_, map_offset(), map_words_in_use(), visit);
+  }
   // The pointers in use; nullopt for a map that runs past its words or the header.
   std::optional<std::vector<RetrievalPointer>> Map() const {
     return DecodeMap(bytes_, map_offset(), map_words_in_use());

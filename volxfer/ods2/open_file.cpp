@@ -1,7 +1,6 @@
 #include "open_file.h"
 
 #include <algorithm>
-#include <set>
 
 #include "volume.h"
 
@@ -21,14 +20,15 @@ bool OpenFile::Access(Volume& volume, int window_request, const FileId& id) {
 // Reads headers along the extension links. Any header that is missing, invalid, describes more
 // data than it allocates, or closes a loop ends the access with code 10.
 bool OpenFile::ReadChain(const FileId& id) {
-  std::set<std::uint32_t> seen;
+  std::vector<std::uint32_t> seen;
   FileId cur = id;
   for (;;) {
     std::uint64_t lbn = volume_->HeaderLbn(cur.FileNumber());
-    if (lbn == 0 || !seen.insert(cur.FileNumber()).second) break;
+    if (lbn == 0 || std::find(seen.begin(), seen.end(), cur.FileNumber()) != seen.end()) break;
+    seen.push_back(cur.FileNumber());
     FileHeader& header = headers_.emplace_back();
     header.lbn = lbn;
-    if (!volume_->ReadBlocks(lbn, 1, header.bytes())) {
+    if (!volume_->ReadHeaderBlock(lbn, header.bytes())) {
       Deaccess();
       volume_->SetError(ErrDrive);
       return false;

@@ -4,8 +4,7 @@
 
 namespace ods2 {
 
-namespace {
-RetrievalPointer DecodeOne(std::span<const std::uint8_t> h, std::size_t at) {
+RetrievalPointer DecodePointer(std::span<const std::uint8_t> h, std::size_t at) {
   RetrievalPointer p;
   p.byte_offset = at;
   std::uint8_t low = GetU8(h, at);
@@ -30,20 +29,15 @@ RetrievalPointer DecodeOne(std::span<const std::uint8_t> h, std::size_t at) {
   }
   return p;
 }
-}  // namespace
 
 std::optional<std::vector<RetrievalPointer>> DecodeMap(std::span<const std::uint8_t> header,
                                                        std::size_t map_offset, std::size_t words_in_use) {
-  std::size_t end = map_offset + 2 * words_in_use;
-  if (end > 510) return std::nullopt;  // the checksum word is never map
   std::vector<RetrievalPointer> pointers;
-  for (std::size_t at = map_offset; at < end;) {
-    RetrievalPointer p = DecodeOne(header, at);
-    std::size_t next = at + 2 * RetrievalPointer::WordsOf(p.format);
-    if (next > end) return std::nullopt;
+  bool whole = VisitMap(header, map_offset, words_in_use, [&](const RetrievalPointer& p) {
     pointers.push_back(p);
-    at = next;
-  }
+    return true;
+  });
+  if (!whole) return std::nullopt;
   return pointers;
 }
 

@@ -18,6 +18,24 @@ struct RetrievalPointer {
   static std::size_t WordsOf(int format) { return static_cast<std::size_t>(format) + 1; }
 };
 
+// Decodes the pointer at byte `at`.
+RetrievalPointer DecodePointer(std::span<const std::uint8_t> header, std::size_t at);
+
+// Calls visit(pointer) for each pointer in `words_in_use` words from `map_offset`, until visit
+// returns false; false when a pointer runs past the words in use or the map past the header.
+template <typename Visit>
+bool VisitMap(std::span<const std::uint8_t> header, std::size_t map_offset, std::size_t words_in_use, Visit visit) {
+  std::size_t end = map_offset + 2 * words_in_use;
+  if (end > 510) return false;  // the checksum word is never map
+  for (std::size_t at = map_offset; at < end;) {
+    RetrievalPointer p = DecodePointer(header, at);
+    at += 2 * RetrievalPointer::WordsOf(p.format);
+    if (at > end) return false;
+    if (!visit(p)) return true;
+  }
+  return true;
+}
+
 // Decodes `words_in_use` words of map starting at `map_offset`; nullopt when a pointer runs past
 // the words in use or the map runs past the header.
 std::optional<std::vector<RetrievalPointer>> DecodeMap(std::span<const std::uint8_t> header,

@@ -58,6 +58,29 @@ bool Volume::WriteBlocks(std::uint64_t lbn, std::uint32_t count, std::span<const
   return true;
 }
 
+bool Volume::ReadHeaderBlock(std::uint64_t lbn, std::span<std::uint8_t> block) {
+  constexpr std::uint64_t kReadAhead = 32;
+  HeaderReadAhead& cache = header_read_ahead_;
+  std::uint64_t cached_blocks = cache.blocks.size() / kBlockSize;
+  if (cache.generation != write_generation_ || lbn < cache.first_lbn || lbn >= cache.first_lbn + cached_blocks) {
+    cache.blocks.clear();
+    std::uint64_t device = device_blocks();
+    // Past the device's end there is nothing to read ahead; let the plain read fail as it will.
+    if (lbn >= device) return ReadBlocks(lbn, 1, block);
+    std::uint64_t count = std::min(kReadAhead, device - lbn);
+    cache.blocks.resize(count * kBlockSize);
+    if (!ReadBlocks(lbn, static_cast<std::uint32_t>(count), cache.blocks)) {
+      cache.blocks.clear();
+      return false;
+    }
+    cache.first_lbn = lbn;
+    cache.generation = write_generation_;
+  }
+  std::copy_n(cache.blocks.begin() + static_cast<std::ptrdiff_t>((lbn - cache.first_lbn) * kBlockSize), kBlockSize,
+              block.begin());
+  return true;
+}
+
 const CachedDirectory* Volume::ReadDirectory(const FileId& id) {
   if (directory_cache_ && directory_cache_->id == id && directory_cache_->generation == write_generation_)
     return &*directory_cache_;
@@ -88,14 +111,19 @@ std::uint64_t Volume::HeaderLbn(std::uint32_t n) {
     return static_cast<std::uint64_t>(hb.index_bitmap_lbn()) + hb.index_bitmap_blocks() + n - 1;
   std::uint64_t target = static_cast<std::uint64_t>(n) + hb.index_bitmap_blocks() + 4u * hb.cluster_factor() - 1;
   std::uint64_t total = 0;
+  std::uint64_t found = 0;
   for (const FileHeader& header : index_file_.headers()) {
-    auto map = header.Map();
-    if (!map) break;
-    for (const RetrievalPointer& p : *map) {
-      if (p.is_placement()) continue;
-      if (total + p.count > target) return p.lbn + (target - total);
+    bool whole = header.VisitPointers([&](const RetrievalPointer& p) {
+      if (p.is_placement()) return true;
+      if (total + p.count > target) {
+        found = p.lbn + (target - total);
+        return false;
+      }
       total += p.count;
-    }
+      return true;
+    });
+    if (found != 0) return found;
+    if (!whole) break;
   }
   SetError(ErrInvalidFileIndex);
   return 0;

@@ -61,6 +61,9 @@ class Volume : public Device {
   // cannot be accessed (code from Access) or is no directory. Listing n names this way reads the
   // directory once, not n + 1 times.
   const CachedDirectory* ReadDirectory(const FileId& id);
+  // One header block, read ahead with the blocks that follow it: the headers of a directory's
+  // files mostly stand together in the index file, so a listing costs few transfers.
+  bool ReadHeaderBlock(std::uint64_t lbn, std::span<std::uint8_t> block);
   // The LBN of file number n's header, or 0 with code 8.
   std::uint64_t HeaderLbn(std::uint32_t file_number);
 
@@ -87,6 +90,11 @@ class Volume : public Device {
 
   std::uint64_t write_generation_ = 0;
   std::optional<CachedDirectory> directory_cache_;
+  struct HeaderReadAhead {
+    std::uint64_t first_lbn = 0;
+    std::uint64_t generation = 0;
+    std::vector<std::uint8_t> blocks;
+  } header_read_ahead_;
   HomeBlock home_block_;
   BitmapFile index_file_;
   DirectoryFile master_directory_;

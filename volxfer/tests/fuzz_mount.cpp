@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "ods2/directory.h"
 #include "ods2/engine.h"
 
 namespace {
@@ -34,6 +35,22 @@ void WalkReservedFiles(ods2::Volume& volume) {
   }
 }
 
+// Lists the current directory and descends into every subdirectory it names, a few levels deep.
+void WalkDirectories(ods2::Engine& engine, int depth) {
+  ods2::FileInfo info;
+  std::vector<std::string> subdirectories;
+  for (int guard = 0; guard < 4096 && engine.DirSearch("*.*;*", &info) == 0; ++guard)
+    if (info.name.find(".DIR;") != std::string::npos && subdirectories.size() < 4) subdirectories.push_back(info.name);
+  if (depth == 0) return;
+  for (const std::string& name : subdirectories) {
+    if (name.rfind("000000.DIR", 0) == 0 || engine.ChangeDir(name.c_str()) != 0) continue;
+    WalkDirectories(engine, depth - 1);
+    engine.ChangeDirUp();
+  }
+  std::uint32_t cursor = 0;
+  ods2::Lookup(*engine.volume(), false, ods2::kMasterDirectoryId, cursor, "A.TXT;2");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -54,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ods2::VolumeInfo info;
     engine.VolumeQuery(&info);
     WalkReservedFiles(*engine.volume());
+    WalkDirectories(engine, 3);
     engine.VolumeClose(handle);
   }
   ::unlink(path.c_str());
