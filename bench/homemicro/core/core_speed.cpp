@@ -1,7 +1,9 @@
 // Emulated instructions per second of the machine core, driven as the run loop drives it
 // (Step, then TimerTick), on a real program: it fills the screen with a word pattern built by a
 // subroutine, then checksums it byte by byte with branches, and starts over.
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 
@@ -61,18 +63,30 @@ int main(int argc, char** argv) {
   }
   machine.State().R[homemicro::kPC] = kProgramAddress;
 
-  const auto start = std::chrono::steady_clock::now();
-  for (long long i = 0; i < instructions; ++i) {
-    machine.Step();
-    machine.TimerTick();
+  // The best of several rounds, timed by processor time: the machine is shared, and time spent
+  // waiting for a processor says nothing about the core.
+  constexpr int kRounds = 5;
+  double seconds = 1e30, wallSeconds = 1e30;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::clock_t start = std::clock();
+    const auto wallStart = std::chrono::steady_clock::now();
+    for (long long i = 0; i < instructions / kRounds; ++i) {
+      machine.Step();
+      machine.TimerTick();
+    }
+    seconds = std::min(seconds, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
+    wallSeconds =
+        std::min(wallSeconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count());
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const uint16_t pc = machine.State().R[homemicro::kPC];
   if (pc < kProgramAddress || pc >= address) {
     std::fprintf(stderr, "the program left its loop: PC=%06o\n", pc);
     return 1;
   }
-  std::printf("core: %lld instructions in %.3f s = %.1f million emulated instructions per second\n", instructions,
-              seconds, instructions / seconds / 1e6);
+  const long long perRound = instructions / kRounds;
+  std::printf("core: %lld instructions per round, best of %d rounds: %.3f s processor time = %.1f million emulated "
+              "instructions per second (%.1f by the wall clock)\n",
+              perRound, kRounds, seconds, static_cast<double>(perRound) / seconds / 1e6,
+              static_cast<double>(perRound) / wallSeconds / 1e6);
   return 0;
 }
