@@ -45,6 +45,8 @@ class MainWindowTest : public QObject {
   void badConfigurationEndsTheProgram_data();
   void badConfigurationEndsTheProgram();
   void toolBarControlsSitAtTheirPlaces();
+  void largerWindowScalesByWholeFactor_data();
+  void largerWindowScalesByWholeFactor();
   void f11StopsAndPlays();
   void f12WhileStoppedMovesPcOnly();
   void ctrlF12HardResetRedrawsAndKeepsRunning();
@@ -181,6 +183,30 @@ void MainWindowTest::toolBarControlsSitAtTheirPlaces() {
   QCOMPARE(w.pnTools->height(), 36);
   // At factor 1 the picture sits where the 640 x 400 display puts it.
   QCOMPARE(w.pbScreen->mapTo(&w, w.pbScreen->pictureRect().topLeft()), QPoint(64, 73));
+}
+
+void MainWindowTest::largerWindowScalesByWholeFactor_data() {
+  QTest::addColumn<QSize>("size");
+  QTest::addColumn<int>("factor");
+  QTest::addColumn<QPoint>("topLeft");  // of the picture, in window coordinates
+  QTest::newRow("just under twice") << QSize(1279, 799) << 1 << QPoint(383, 272);
+  QTest::newRow("twice") << QSize(1280, 800) << 2 << QPoint(128, 146);
+  QTest::newRow("wide, not tall enough for three") << QSize(1920, 1000) << 2 << QPoint(448, 246);
+}
+
+void MainWindowTest::largerWindowScalesByWholeFactor() {
+  QFETCH(QSize, size);
+  QFETCH(int, factor);
+  QFETCH(QPoint, topLeft);
+  StartedMain m;
+  TfmMain& w = *m.window;
+  w.show();
+  w.resize(size);
+  QApplication::processEvents();
+  QCOMPARE(w.pbScreen->scaleFactor(), factor);
+  const QRect picture = w.pbScreen->pictureRect();
+  QCOMPARE(picture.size(), QSize(512 * factor, 256 * factor));
+  QCOMPARE(w.pbScreen->mapTo(&w, picture.topLeft()), topLeft);
 }
 
 void MainWindowTest::f11StopsAndPlays() {
