@@ -43,6 +43,7 @@ enum class KeyCommand {
   ScreenModeToggled,     // ScrollLock (the screen is updated when running)
 };
 
+// Holds the whole machine and the display picture (a few hundred KB): allocate it on the heap.
 class EmulatorSession final : private HostServices {
  public:
   // `window` must outlive the session; its StopRunTimer/StartRunTimer follow the run state.

@@ -18,6 +18,11 @@ inline constexpr std::size_t kPaletteRecordSize = 8;
 inline constexpr std::string_view kPaletteOpenError = "Ошибка открытия файла";
 inline constexpr std::string_view kPaletteReadError = "Ошибка в файле палитры";
 inline constexpr std::string_view kNotAPaletteFile = "Это не файл палитры";
+// The save and open dialogs of the palette commands.
+inline constexpr std::string_view kPaletteFilter = "Файлы палитры (.bkp)|*.bkp|Все файлы|*.*";
+inline constexpr std::string_view kPaletteExtension = "bkp";
+inline constexpr std::string_view kSavePaletteTitle = "Введите имя файла палитры для сохранения...";
+inline constexpr std::string_view kLoadPaletteTitle = "Выберите файл для загрузки...";
 
 std::array<uint8_t, kPaletteRecordSize> EncodePalette(const Palette& palette);
 

@@ -15,6 +15,7 @@ inline constexpr std::string_view kRamSavedMessage = "RAM successfully saved";
 inline constexpr std::string_view kRamLoadedMessage = "RAM successfully loaded";
 inline constexpr std::string_view kOverwriteQuestion = "File already exists. Overwrite?";
 inline constexpr std::string_view kRamImageFilter = "BIN-files|*.bin|All files|*.*";
+inline constexpr std::string_view kRamImageExtension = "bin";
 
 // Returns the error text, or an empty string on success.
 std::string SaveRamImage(const std::filesystem::path& path, std::span<const uint8_t, kRamImageSize> ram);
