@@ -35,7 +35,7 @@ class SpeakerRecorder : public homemicro::HostServices {
   std::vector<SpeakerWrite> writes;
 };
 
-void Run(Machine& machine, SpeakerRecorder& host, long instructions) {
+void RunInstructions(Machine& machine, SpeakerRecorder& host, long instructions) {
   for (long i = 0; i < instructions; ++i, ++host.now) {
     machine.Step();
     machine.TimerTick();
@@ -50,10 +50,10 @@ TEST(BootRomBeep, F5PlaysOneKilohertzForAFifthOfASecond) {
   machine.HardReset();
   ASSERT_EQ(host.messages, 0) << "homemicro.rom not found in " HOMEMICRO_ROM_DIR;
 
-  Run(machine, host, kInstructionsPerSecond / 2);  // boot and draw the menu
+  RunInstructions(machine, host, kInstructionsPerSecond / 2);  // boot and draw the menu
   EXPECT_TRUE(host.writes.empty()) << "the speaker sounds before any key";
   machine.KeyboardInput(kF5);
-  Run(machine, host, kInstructionsPerSecond);
+  RunInstructions(machine, host, kInstructionsPerSecond);
 
   ASSERT_EQ(host.writes.size(), 400u) << "200 periods of two writes each";
   for (size_t i = 0; i < host.writes.size(); ++i) {
