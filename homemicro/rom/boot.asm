@@ -27,10 +27,9 @@ KEYLOA  = 14                    ; F9
         .ORG 100000
 START:  MOV #STACK,SP
         CALL SETVEC
-        CALL KBINIT
 ; The menu: a clean screen with the banner. STOP (Esc) comes back here.
 MENU:   MOV #STACK,SP
-        CLR @#KBSTAT            ; the interrupt may have been switched off by a program
+        CALL KBINIT             ; forget old keys; a program may have switched the interrupt off
         CALL CLS
         MOV #BANNER,R1
         CALL PUTS

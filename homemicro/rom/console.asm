@@ -117,11 +117,18 @@ SCRUP1: CLR (R0)+
         ADD #10,R0
         BIC #177400,R0
         MOV R0,@#TOPLIN
+        CALL SHOWTP
+        MOV (SP)+,R1
+        MOV (SP)+,R0
+        RET
+
+; Points the scroll register at TOPLIN, full screen. Keeps every register.
+SHOWTP: MOV R0,-(SP)
+        MOV @#TOPLIN,R0
         ADD #330,R0             ; scroll value 330 shows video line 0 at the top
         BIC #177400,R0
         BIS #1000,R0            ; keep the full screen
         MOV R0,@#SCROLL
-        MOV (SP)+,R1
         MOV (SP)+,R0
         RET
 

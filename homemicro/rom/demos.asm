@@ -66,6 +66,7 @@ LOAD1:  MOVB #40,(R1)+
         CALL NEWLN
         CALL (R0)
         CLR @#KBSTAT            ; the program may have turned the interrupt off
+        CALL SHOWTP             ; or moved the scroll register
         MOV #MBACK,R1
         BR LOAD8
 LOAD9:  MOV #MNOLOA,R1
