@@ -18,14 +18,6 @@
 
 using namespace homemicro;
 
-namespace {
-
-const char* const kPaletteFilter = "Файлы палитры (.bkp) (*.bkp);;Все файлы (*.*)";
-const char* const kRamFilter = "BIN-files (*.bin);;All files (*.*)";
-
-QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-}  // namespace
 
 void TfmMain::RunModal(const std::function<void()>& body) {
   session_->BeginModal();
@@ -130,7 +122,7 @@ void TfmMain::sbBorderClick() {
 
 void TfmMain::sbSavePalClick() {
   RunModal([this] {
-    const QString path = ChooseFile({true, "Введите имя файла палитры для сохранения...", kPaletteFilter, "bkp", false});
+    const QString path = ChooseFile({true, FromView(kSavePaletteTitle), QtFilter(kPaletteFilter), "bkp", {}});
     if (path.isEmpty()) return;
     const std::string error = session_->SavePalette(path.toStdString());
     if (!error.empty()) ShowGeneralError(this, QString::fromStdString(error));
@@ -139,7 +131,7 @@ void TfmMain::sbSavePalClick() {
 
 void TfmMain::sbLoadPalClick() {
   RunModal([this] {
-    const QString path = ChooseFile({false, "Выберите файл для загрузки...", kPaletteFilter, "bkp", false});
+    const QString path = ChooseFile({false, FromView(kLoadPaletteTitle), QtFilter(kPaletteFilter), "bkp", {}});
     if (!path.isEmpty()) {
       const std::string error = session_->LoadPalette(path.toStdString());
       if (!error.empty()) QMessageBox::critical(this, kMessageCaption, QString::fromStdString(error));
@@ -150,7 +142,7 @@ void TfmMain::sbLoadPalClick() {
 
 // The machine keeps running while the RAM image dialogs are open.
 void TfmMain::sbSaveMemClick() {
-  const QString path = ChooseFile({true, "Сохранить ОЗУ", kRamFilter, "bin", false});
+  const QString path = ChooseFile({true, "Сохранить ОЗУ", QtFilter(kRamImageFilter), "bin", {}});
   if (path.isEmpty()) return;
   if (QFileInfo::exists(path) && !AskYesNo(kOverwriteQuestion)) return;
   const std::string error = session_->SaveRam(path.toStdString());
@@ -162,7 +154,7 @@ void TfmMain::sbSaveMemClick() {
 }
 
 void TfmMain::sbLoadMemClick() {
-  const QString path = ChooseFile({false, "Загрузить ОЗУ", kRamFilter, "bin", false});
+  const QString path = ChooseFile({false, "Загрузить ОЗУ", QtFilter(kRamImageFilter), "bin", {}});
   if (path.isEmpty() || !QFileInfo::exists(path)) return;
   const std::string error = session_->LoadRam(path.toStdString());
   if (!error.empty()) {

@@ -32,21 +32,6 @@ using namespace homemicro;
 namespace {
 
 const char* const kDisplayFailure = "Unable to init DirectDraw... Program terminated.";
-
-QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-// "Caption|*.a;*.b|Caption|*.*" to Qt's "Caption (*.a *.b);;Caption (*.*)".
-QString QtFilter(std::string_view filter) {
-  const QStringList parts = FromView(filter).split('|');
-  QStringList entries;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    QString patterns = parts[i + 1];
-    patterns.replace(';', ' ');
-    entries << QString("%1 (%2)").arg(parts[i], patterns);
-  }
-  return entries.join(";;");
-}
-
 }  // namespace
 
 TfmMain::TfmMain(std::unique_ptr<SoundOutput> sound, QWidget* parent)
@@ -218,6 +203,7 @@ std::optional<std::string> TfmMain::OpenFileDialog(const OpenFileRequest& reques
   ask.title = FromView(request.Title);
   ask.filter = QtFilter(request.Filter);
   ask.defaultSuffix = FromView(request.DefaultExtension);
+  ask.initialDirectory = QString::fromStdString(request.InitialDirectory);
   const QString chosen = ChooseFile(ask);
   if (chosen.isEmpty()) return std::nullopt;
   return chosen.toStdString();
@@ -231,11 +217,13 @@ void TfmMain::EndProgram() {
 
 QString TfmMain::ChooseFile(const FileRequest& request) {
   if (fileChooser) return fileChooser(request);
-  QFileDialog dialog(this, request.title, QDir::currentPath(), request.filter);
+  const QString start = request.initialDirectory.isEmpty() ? QDir::currentPath() : request.initialDirectory;
+  QFileDialog dialog(this, request.title, start, request.filter);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setDefaultSuffix(request.defaultSuffix);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+  // The commands ask their own overwrite question where they have one.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }

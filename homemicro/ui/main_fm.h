@@ -31,7 +31,7 @@ struct FileRequest {
   QString title;
   QString filter;         // Qt form: "Caption (*.ext);;All (*.*)"
   QString defaultSuffix;  // without the dot
-  bool confirmOverwrite = false;
+  QString initialDirectory;  // empty: the current directory
 };
 
 class TfmMain : public QWidget, private homemicro::HostServices {

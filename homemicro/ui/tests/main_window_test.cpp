@@ -418,25 +418,29 @@ void MainWindowTest::paletteFilesLoadAndReportErrors() {
   TfmMain& w = *m.window;
   const QString path = m.dir.filePath("colours.bkp");
   if (!file.isEmpty()) WriteFile(path, file);
-  QString askedTitle;
+  FileRequest asked;
   w.fileChooser = [&](const FileRequest& request) {
-    askedTitle = request.title;
+    asked = request;
     return path;
   };
   auto answer = AnswerMessage();
   w.sbLoadPal->click();
-  QCOMPARE(askedTitle, QString("Выберите файл для загрузки..."));
+  QCOMPARE(asked.title, QString("Выберите файл для загрузки..."));
+  QCOMPARE(asked.filter, QString("Файлы палитры (.bkp) (*.bkp);;Все файлы (*.*)"));
+  QCOMPARE(asked.defaultSuffix, QString("bkp"));
+  QVERIFY(!asked.save);
   if (message.isEmpty()) {
     QCOMPARE(w.Session().State().PaletteEntries, (Palette{255, 247, 1, 3}));
     QCOMPARE(PanelColour(w.pnColor[0]), CellColour(8));
     // Saving writes the same record back.
     const QString copy = m.dir.filePath("copy.bkp");
     w.fileChooser = [&](const FileRequest& request) {
-      askedTitle = request.title;
+      asked = request;
       return copy;
     };
     w.sbSavePal->click();
-    QCOMPARE(askedTitle, QString("Введите имя файла палитры для сохранения..."));
+    QCOMPARE(asked.title, QString("Введите имя файла палитры для сохранения..."));
+    QVERIFY(asked.save);
     QCOMPARE(ReadFile(copy), file);
   } else {
     QTRY_VERIFY(answer->seen);
@@ -451,7 +455,11 @@ void MainWindowTest::ramImageSaveAskAndLoad() {
   StartedMain m;
   TfmMain& w = *m.window;
   const QString path = m.dir.filePath("ram.bin");
-  w.fileChooser = [&](const FileRequest&) { return path; };
+  FileRequest asked;
+  w.fileChooser = [&](const FileRequest& request) {
+    asked = request;
+    return path;
+  };
   m.machine().PokeWord(040000, 0123456);
   m.machine().PokeWord(0, 0777);
   auto saved = AnswerMessage();
@@ -459,6 +467,8 @@ void MainWindowTest::ramImageSaveAskAndLoad() {
   QVERIFY(saved->seen);
   QCOMPARE(saved->text, QString("RAM successfully saved"));
   QCOMPARE(saved->icon, QMessageBox::Information);
+  QCOMPARE(asked.filter, QString("BIN-files (*.bin);;All files (*.*)"));
+  QCOMPARE(asked.defaultSuffix, QString("bin"));
   const QByteArray image = ReadFile(path);
   QCOMPARE(image.size(), 32768);
 
