@@ -43,9 +43,10 @@ std::unique_ptr<BlockDevice> BlockDevice::Open(const std::string& path, bool rea
   int fd = ::open(path.c_str(), (read_only ? O_RDONLY : O_RDWR) | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  // Only files and block devices hold blocks at offsets; a pipe or terminal would just block.
+  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))) {
     ::close(fd);
-    errno = EISDIR;
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     return nullptr;
   }
   return std::unique_ptr<BlockDevice>(new BlockDevice(fd, read_only, SizeInBlocks(fd)));
