@@ -55,19 +55,19 @@ const DoubleCase kDoubleCases[] = {
 
 class DoubleReference : public MachineTest {
  protected:
-  void Check(const DoubleCase& c, int s, int d, uint16_t highBytes) {
-    s.R[0] = static_cast<uint16_t>(s | (c.bits == 8 ? highBytes & 0177400 : 0));
-    s.R[1] = static_cast<uint16_t>(d | (c.bits == 8 ? (highBytes << 8) & 0177400 : 0));
+  void Check(const DoubleCase& c, int src, int dst, uint16_t highBytes) {
+    s.R[0] = static_cast<uint16_t>(src | (c.bits == 8 ? highBytes & 0177400 : 0));
+    s.R[1] = static_cast<uint16_t>(dst | (c.bits == 8 ? (highBytes << 8) & 0177400 : 0));
     const uint16_t before = s.R[1];
     s.R[kPC] = kCodeAddress;
     SetFlags("0000");
     machine.Step();
-    const Expected e = c.reference(s, d, c.bits);
+    const Expected e = c.reference(src, dst, c.bits);
     const int mask = (1 << c.bits) - 1;
     const int stored = c.bits == 8 ? s.R[1] & mask : s.R[1];
     const bool resultOk = e.result < 0 ? s.R[1] == before : stored == e.result;
     if (!resultOk || s.FlagN != e.n || s.FlagZ != e.z || s.FlagV != e.v || s.FlagC != e.c) {
-      ADD_FAILURE() << c.name << " src " << std::oct << s << " dst " << d << ": got " << s.R[1] << " " << Flags()
+      ADD_FAILURE() << c.name << " src " << std::oct << src << " dst " << dst << ": got " << s.R[1] << " " << Flags()
                     << ", expected " << e.result << " " << e.n << e.z << e.v << e.c;
       ++failures;
     }
