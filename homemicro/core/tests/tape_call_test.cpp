@@ -3,6 +3,7 @@
 // the current directory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,8 +29,9 @@ class TapeCallTest : public MachineTest {
   void SetUp() override {
     MachineTest::SetUp();
     previousDirectory = fs::current_path();
-    dir = fs::temp_directory_path() /
-          ("homemicro-tape-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::string testName = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(testName.begin(), testName.end(), '/', '_');  // parameterised names hold a '/'
+    dir = fs::temp_directory_path() / ("homemicro-tape-" + testName);
     fs::remove_all(dir);
     fs::create_directories(dir);
     fs::current_path(dir);
