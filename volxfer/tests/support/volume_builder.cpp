@@ -35,10 +35,10 @@ struct Extent {
 // One header to write: where, what it says, which pointers it carries.
 struct HeaderPlan {
   std::uint32_t number = 0;
-  std::string name;
-  std::vector<Extent> extents;
+  std::string name{};
+  std::vector<Extent> extents{};
   int pointer_format = 0;
-  FileId extension;
+  FileId extension{};
   std::uint16_t segment = 0;
   const BuilderFile* file = nullptr;  // null for directories and reserved files
   std::uint32_t characteristics = 0;
@@ -47,7 +47,7 @@ struct HeaderPlan {
   std::uint32_t allocated = 0;
   std::uint32_t eof_vbn = 1;
   std::uint16_t first_free_byte = 0;
-  FileId back_link;
+  FileId back_link{};
 };
 
 struct Entry {
@@ -142,49 +142,56 @@ struct VolumeBuilder::Layout {
   }
 };
 
-std::vector<std::uint8_t> VolumeBuilder::Build() {
+// The state of one Build: the layout decided so far and the headers still to write.
+struct VolumeBuilder::Run {
+  VolumeBuilder& b;
   Layout L;
-  L.c = cluster_;
-  L.image.assign(static_cast<std::size_t>(blocks_) * kBlock, 0);
-  L.used.assign(blocks_ / cluster_, false);
-  built_.clear();
-  const std::uint16_t c = cluster_;
-  const std::uint16_t reserved = damage_.reserved_files.value_or(6);
-  const std::uint32_t max_files = damage_.max_files.value_or(256);
-  const std::uint16_t ibmap_blocks = static_cast<std::uint16_t>(std::max<std::uint32_t>(1, (max_files + 4095) / 4096));
-  const bool alternate_home = blocks_ > 1034u + c;
+  std::uint16_t c;
+  std::uint16_t reserved;
+  std::uint32_t max_files;
+  std::uint16_t ibmap_blocks;
+  bool alternate_home;
+  Extent index_region{};
+  Extent bitmap_extent{};
+  std::uint32_t next_number;
+  std::map<std::string, FileId> directory_ids;  // "" is the master directory
+  std::map<std::string, std::vector<Entry>> entries;  // by directory
+  std::vector<HeaderPlan> plans;
+
+  explicit Run(VolumeBuilder& builder)
+      : b(builder), c(builder.cluster_), reserved(builder.damage_.reserved_files.value_or(6)),
+        max_files(builder.damage_.max_files.value_or(256)),
+        ibmap_blocks(static_cast<std::uint16_t>(std::max<std::uint32_t>(1, (max_files + 4095) / 4096))),
+        alternate_home(builder.blocks_ > 1034u + builder.cluster_), next_number(reserved + 1u) {
+    L.c = c;
+    L.image.assign(static_cast<std::size_t>(b.blocks_) * kBlock, 0);
+    L.used.assign(b.blocks_ / c, false);
+  }
+  std::uint64_t HeaderLbn(std::uint32_t n) const { return index_region.lbn + ibmap_blocks + n - 1; }
+  bool HasVolumeSet() const { return !b.damage_.index_map_in_extension && reserved >= 6; }
 
   // Index file: four leading clusters from LBN 0 (boot and home block), then bitmap and headers.
-  L.Allocate(4 * c);
-  if (alternate_home) L.MarkUsed(1034 - 1034 % c, c);
-  std::uint32_t extension_count = 0;
-  for (const auto& f : files_) extension_count += static_cast<std::uint32_t>(f.extension_headers);
-  std::uint32_t header_blocks = reserved + static_cast<std::uint32_t>(files_.size() + directories_.size()) +
-                                extension_count + 4;
-  Extent index_region = L.Allocate(ibmap_blocks + header_blocks);
-  std::uint64_t ibmap_lbn = index_region.lbn;
-  auto header_lbn = [&](std::uint32_t n) { return ibmap_lbn + ibmap_blocks + n - 1; };
+  void LayIndexFile() {
+    L.Allocate(4 * c);
+    if (alternate_home) L.MarkUsed(1034 - 1034 % c, c);
+    std::uint32_t extension_count = 0;
+    for (const auto& f : b.files_) extension_count += static_cast<std::uint32_t>(f.extension_headers);
+    std::uint32_t header_blocks = reserved + static_cast<std::uint32_t>(b.files_.size() + b.directories_.size()) +
+                                  extension_count + 4;
+    index_region = L.Allocate(ibmap_blocks + header_blocks);
+  }
 
   // File numbers: reserved ones first, then directories, then files and their extensions.
-  std::uint32_t next_number = reserved + 1;
-  std::map<std::string, FileId> directory_ids;  // "" is the master directory
-  directory_ids[""] = ods2::kMasterDirectoryId;
-  for (const auto& d : directories_) directory_ids[d.name] = FileId{static_cast<std::uint16_t>(next_number++), 1, 0, 0};
+  void NumberDirectoriesAndListReservedFiles() {
+    directory_ids[""] = ods2::kMasterDirectoryId;
+    for (const auto& d : b.directories_)
+      directory_ids[d.name] = FileId{static_cast<std::uint16_t>(next_number++), 1, 0, 0};
+    const char* names[] = {"INDEXF.SYS", "BITMAP.SYS", "BADBLK.SYS", "000000.DIR", "CORIMG.SYS", "VOLSET.SYS"};
+    for (std::uint16_t n = 1; n <= (HasVolumeSet() ? 6 : 5); ++n)
+      entries[""].push_back({names[n - 1], 1, FileId{n, n, 0, 0}});
+  }
 
-  std::vector<HeaderPlan> plans;
-  std::map<std::string, std::vector<Entry>> entries;  // by directory
-  auto add_reserved = [&](std::uint32_t number, const char* name) {
-    entries[""].push_back({name, 1, FileId{static_cast<std::uint16_t>(number), static_cast<std::uint16_t>(number), 0, 0}});
-  };
-  add_reserved(1, "INDEXF.SYS");
-  add_reserved(2, "BITMAP.SYS");
-  add_reserved(3, "BADBLK.SYS");
-  add_reserved(4, "000000.DIR");
-  add_reserved(5, "CORIMG.SYS");
-  if (!damage_.index_map_in_extension && reserved >= 6) add_reserved(6, "VOLSET.SYS");
-
-  // Data files.
-  for (const BuilderFile& f : files_) {
+  std::vector<Extent> PlaceData(const BuilderFile& f, BuiltFile& out) {
     std::uint32_t data_blocks = static_cast<std::uint32_t>((f.data.size() + kBlock - 1) / kBlock);
     std::vector<std::uint32_t> sizes = f.extents;
     if (sizes.empty() && data_blocks > 0) sizes.push_back(data_blocks);
@@ -193,15 +200,17 @@ std::vector<std::uint8_t> VolumeBuilder::Build() {
       if (i > 0) L.Gap();
       extents.push_back(L.Allocate(sizes[i]));
     }
-    BuiltFile out;
     for (const Extent& e : extents)
-      for (std::uint32_t b = 0; b < e.count; ++b) out.lbns.push_back(e.lbn + b);
+      for (std::uint32_t k = 0; k < e.count; ++k) out.lbns.push_back(e.lbn + k);
     if (out.lbns.size() < data_blocks) throw std::logic_error("extents smaller than the data of " + f.name);
-    for (std::size_t b = 0; b < data_blocks; ++b) {
-      std::size_t n = std::min(kBlock, f.data.size() - b * kBlock);
-      std::memcpy(L.Block(out.lbns[b]).data(), f.data.data() + b * kBlock, n);
-    }
-    std::uint32_t allocated = static_cast<std::uint32_t>(out.lbns.size());
+    for (std::size_t k = 0; k < data_blocks; ++k)
+      std::memcpy(L.Block(out.lbns[k]).data(), f.data.data() + k * kBlock, std::min(kBlock, f.data.size() - k * kBlock));
+    return extents;
+  }
+
+  void PlanFile(const BuilderFile& f) {
+    BuiltFile out;
+    std::vector<Extent> extents = PlaceData(f, out);
     std::uint32_t parts = static_cast<std::uint32_t>(f.extension_headers) + 1;
     std::vector<std::uint32_t> numbers;
     for (std::uint32_t p = 0; p < parts; ++p) numbers.push_back(next_number++);
@@ -218,7 +227,7 @@ std::vector<std::uint8_t> VolumeBuilder::Build() {
       h.characteristics = f.marked_for_delete ? 1u << 15 : 0;
       h.record_type = f.record_type;
       h.record_attributes = f.record_attributes;
-      h.allocated = allocated;
+      h.allocated = static_cast<std::uint32_t>(out.lbns.size());
       h.eof_vbn = f.eof_vbn.value_or(static_cast<std::uint32_t>(f.data.size() / kBlock + 1));
       h.first_free_byte = f.first_free_byte.value_or(static_cast<std::uint16_t>(f.data.size() % kBlock));
       h.back_link = directory_ids.at(f.directory);
@@ -227,50 +236,54 @@ std::vector<std::uint8_t> VolumeBuilder::Build() {
     out.id = FileId{static_cast<std::uint16_t>(numbers[0]), 1, 0, 0};
     FileId entry_id{out.id.number, static_cast<std::uint16_t>(1 + f.entry_sequence_offset), f.entry_rvn, 0};
     entries[f.directory].push_back({f.name, f.version, entry_id, f.own_record});
-    built_.emplace_back(f.name + ";" + std::to_string(f.version), out);
+    b.built_.emplace_back(f.name + ";" + std::to_string(f.version), out);
   }
-  for (const auto& d : directories_) entries[d.parent].push_back({d.name + ".DIR", 1, directory_ids[d.name]});
 
-  // Directory contents: records in name order, one per name, versions newest first.
-  auto directory_data = [&](const std::string& dir, const BuilderDirectory* spec) {
-    std::vector<std::uint8_t> data;
+  // Records in name order, one per name with its versions newest first; own-record entries last.
+  std::vector<std::uint8_t> DirectoryData(const std::string& dir, const BuilderDirectory* spec) {
     if (spec && spec->raw_records) return *spec->raw_records;
     auto list = entries[dir];
-    std::stable_sort(list.begin(), list.end(), [](const Entry& a, const Entry& b) {
-      if (a.own_record != b.own_record) return b.own_record;
-      if (a.own_record) return false;
-      return a.name != b.name ? a.name < b.name : a.version > b.version;
+    std::stable_sort(list.begin(), list.end(), [](const Entry& x, const Entry& y) {
+      if (x.own_record != y.own_record) return y.own_record;
+      if (x.own_record) return false;
+      return x.name != y.name ? x.name < y.name : x.version > y.version;
     });
-    std::size_t pos = 0;
-    data.assign(kBlock, 0);
+    std::vector<std::uint8_t> data(kBlock, 0);
     PutU16(data, 0, 0xFFFF);
+    std::size_t pos = 0;
     for (std::size_t i = 0; i < list.size();) {
       std::size_t j = i + 1;
       while (j < list.size() && list[j].name == list[i].name && !list[i].own_record && !list[j].own_record) ++j;
-      std::size_t name_length = list[i].name.size();
-      std::size_t size = 4 + name_length + name_length % 2 + 8 * (j - i);
-      if (pos % kBlock + 2 + size > kBlock) pos = (pos / kBlock + 1) * kBlock;
-      data.resize(std::max(data.size(), (pos / kBlock + 1) * kBlock), 0);
-      PutU16(data, pos, static_cast<std::uint16_t>(size));
-      PutU16(data, pos + 2, 0xFFFF);
-      data[pos + 5] = static_cast<std::uint8_t>(name_length);
-      std::memcpy(data.data() + pos + 6, list[i].name.data(), name_length);
-      std::size_t at = pos + 6 + name_length + name_length % 2;
-      for (std::size_t k = i; k < j; ++k, at += 8) {
-        PutU16(data, at, static_cast<std::uint16_t>(list[k].version));
-        list[k].id.Write(data, at + 2);
-      }
-      pos = at;
-      if (pos % kBlock != 0) PutU16(data, pos, 0xFFFF);
+      pos = PutRecord(data, pos, list, i, j);
       i = j;
     }
     return data;
-  };
-  auto plan_directory = [&](const std::string& dir, const BuilderDirectory* spec, FileId id, FileId parent) {
-    std::vector<std::uint8_t> data = directory_data(dir, spec);
+  }
+
+  // Writes entries [i, j) as one record at `pos` (or the next block); the position after it.
+  static std::size_t PutRecord(std::vector<std::uint8_t>& data, std::size_t pos, const std::vector<Entry>& list,
+                               std::size_t i, std::size_t j) {
+    std::size_t name_length = list[i].name.size();
+    std::size_t size = 4 + name_length + name_length % 2 + 8 * (j - i);
+    if (pos % kBlock + 2 + size > kBlock) pos = (pos / kBlock + 1) * kBlock;
+    data.resize(std::max(data.size(), (pos / kBlock + 1) * kBlock), 0);
+    PutU16(data, pos, static_cast<std::uint16_t>(size));
+    PutU16(data, pos + 2, 0xFFFF);
+    data[pos + 5] = static_cast<std::uint8_t>(name_length);
+    std::memcpy(data.data() + pos + 6, list[i].name.data(), name_length);
+    std::size_t at = pos + 6 + name_length + name_length % 2;
+    for (std::size_t k = i; k < j; ++k, at += 8) {
+      PutU16(data, at, static_cast<std::uint16_t>(list[k].version));
+      list[k].id.Write(data, at + 2);
+    }
+    if (at % kBlock != 0) PutU16(data, at, 0xFFFF);
+    return at;
+  }
+
+  void PlanDirectory(const std::string& dir, const BuilderDirectory* spec, FileId id, FileId parent) {
+    std::vector<std::uint8_t> data = DirectoryData(dir, spec);
     std::uint32_t used_blocks = static_cast<std::uint32_t>((data.size() + kBlock - 1) / kBlock);
-    std::uint32_t blocks = std::max(used_blocks, spec ? spec->blocks : 2u);
-    Extent e = L.Allocate(blocks);
+    Extent e = L.Allocate(std::max(used_blocks, spec ? spec->blocks : 2u));
     data.resize(static_cast<std::size_t>(e.count) * kBlock, 0);
     std::memcpy(L.Block(e.lbn).data(), data.data(), data.size());
     HeaderPlan h;
@@ -286,150 +299,144 @@ std::vector<std::uint8_t> VolumeBuilder::Build() {
     h.back_link = parent;
     plans.push_back(h);
     BuiltFile out{id, {}};
-    for (std::uint32_t b = 0; b < e.count; ++b) out.lbns.push_back(e.lbn + b);
-    built_.emplace_back(h.name, out);
-  };
-  plan_directory("", nullptr, ods2::kMasterDirectoryId, ods2::kMasterDirectoryId);
-  for (const auto& d : directories_) plan_directory(d.name, &d, directory_ids[d.name], directory_ids[d.parent]);
-
-  // Storage bitmap: control block, then one bit per cluster (set = free).
-  std::uint32_t bits = blocks_ / c;
-  std::uint32_t bitmap_blocks = (bits + 4095) / 4096;
-  Extent bitmap_extent = L.Allocate(1 + bitmap_blocks);
-  {
-    HeaderPlan h;
-    h.number = 2;
-    h.name = "BITMAP.SYS;1";
-    h.extents = {bitmap_extent};
-    h.characteristics = 1u << 7;
-    h.allocated = bitmap_extent.count;
-    h.eof_vbn = bitmap_extent.count + 1;
-    plans.push_back(h);
+    for (std::uint32_t k = 0; k < e.count; ++k) out.lbns.push_back(e.lbn + k);
+    b.built_.emplace_back(h.name, out);
   }
-  // Index file: leading clusters, then bitmap and header region (possibly through an extension).
-  {
-    HeaderPlan h;
-    h.number = 1;
-    h.name = "INDEXF.SYS;1";
+
+  void PlanReservedFiles() {
+    std::uint32_t bitmap_blocks = (b.blocks_ / c + 4095) / 4096;
+    bitmap_extent = L.Allocate(1 + bitmap_blocks);
+    HeaderPlan bitmap{.number = 2, .name = "BITMAP.SYS;1", .extents = {bitmap_extent}, .characteristics = 1u << 7,
+                      .allocated = bitmap_extent.count, .eof_vbn = bitmap_extent.count + 1};
+    plans.push_back(bitmap);
+    HeaderPlan index{.number = 1, .name = "INDEXF.SYS;1"};
     Extent lead{0, 4u * c};
-    h.allocated = 4u * c + index_region.count;
-    h.eof_vbn = h.allocated + 1;
-    if (damage_.index_map_in_extension) {
+    index.allocated = 4u * c + index_region.count;
+    index.eof_vbn = index.allocated + 1;
+    index.extents = {lead, index_region};
+    if (b.damage_.index_map_in_extension) {
+      // The header region is described by an extension header of the index file (number 6).
       if (reserved < 6) throw std::logic_error("the index extension needs six reserved files");
       std::uint32_t first_part = ibmap_blocks + reserved;
-      h.extents = {lead, {index_region.lbn, first_part}};
-      h.extension = FileId{6, 6, 0, 0};
-      HeaderPlan x = h;
+      index.extents = {lead, {index_region.lbn, first_part}};
+      index.extension = FileId{6, 6, 0, 0};
+      HeaderPlan x = index;
       x.number = 6;
-      x.name = "INDEXF.SYS;1";
       x.extents = {{index_region.lbn + first_part, index_region.count - first_part}};
       x.extension = FileId{};
       x.segment = 1;
       plans.push_back(x);
-    } else {
-      h.extents = {lead, index_region};
     }
-    plans.push_back(h);
-  }
-  for (std::uint32_t n : {3u, 5u}) {
-    HeaderPlan h;
-    h.number = n;
-    h.name = n == 3 ? "BADBLK.SYS;1" : "CORIMG.SYS;1";
-    plans.push_back(h);
-  }
-  if (!damage_.index_map_in_extension && reserved >= 6) {
-    HeaderPlan h;
-    h.number = 6;
-    h.name = "VOLSET.SYS;1";
-    plans.push_back(h);
+    plans.push_back(index);
+    plans.push_back({.number = 3, .name = "BADBLK.SYS;1"});
+    plans.push_back({.number = 5, .name = "CORIMG.SYS;1"});
+    if (HasVolumeSet()) plans.push_back({.number = 6, .name = "VOLSET.SYS;1"});
   }
 
-  // Headers.
-  std::vector<bool> numbers_in_use(std::max(max_files, next_number) + 1, false);
-  for (const HeaderPlan& p : plans) {
-    std::span<std::uint8_t> b = L.Block(header_lbn(p.number));
-    std::fill(b.begin(), b.end(), 0);
-    bool reserved_number = p.number <= reserved;
-    b[0] = 40;
-    b[1] = 100;
-    b[2] = 255;
-    b[3] = 255;
-    PutU16(b, 4, p.segment);
-    b[6] = 1;
-    b[7] = p.file && p.file->wrong_structure_level ? 3 : 2;
-    FileId id{static_cast<std::uint16_t>(p.number), static_cast<std::uint16_t>(reserved_number ? p.number : 1), 0, 0};
-    id.Write(b, 8);
-    p.extension.Write(b, 14);
-    b[20] = p.record_type;
-    b[21] = p.record_attributes;
-    PutU32HighFirst(b, 24, p.allocated);
-    PutU32HighFirst(b, 28, p.eof_vbn);
-    PutU16(b, 32, p.first_free_byte);
-    PutU32(b, 52, p.characteristics);
-    PutU16(b, 60, p.file ? p.file->owner_member : 1);
-    PutU16(b, 62, p.file ? p.file->owner_group : 1);
-    PutU16(b, 64, p.file ? p.file->protection : 0xFA00);
-    p.back_link.Write(b, 66);
-    PadText(b, 80, p.name, 20);
-    PutU16(b, 100, 1);
-    PutU64(b, 102, p.file ? p.file->creation_ticks : 0);
-    PutU64(b, 110, p.file ? p.file->revision_ticks : 0);
-    PadText(b, 134, "", 65);
+  void WriteHeader(const HeaderPlan& p) {
+    std::span<std::uint8_t> h = L.Block(HeaderLbn(p.number));
+    std::fill(h.begin(), h.end(), 0);
+    h[0] = 40;  // ident area at byte 80, map at 200
+    h[1] = 100;
+    h[2] = 255;
+    h[3] = 255;
+    PutU16(h, 4, p.segment);
+    h[6] = 1;
+    h[7] = p.file && p.file->wrong_structure_level ? 3 : 2;
+    std::uint16_t sequence = static_cast<std::uint16_t>(p.number <= reserved ? p.number : 1);
+    FileId{static_cast<std::uint16_t>(p.number), sequence, 0, 0}.Write(h, 8);
+    p.extension.Write(h, 14);
+    h[20] = p.record_type;
+    h[21] = p.record_attributes;
+    PutU32HighFirst(h, 24, p.allocated);
+    PutU32HighFirst(h, 28, p.eof_vbn);
+    PutU16(h, 32, p.first_free_byte);
+    PutU32(h, 52, p.characteristics);
+    PutU16(h, 60, p.file ? p.file->owner_member : 1);
+    PutU16(h, 62, p.file ? p.file->owner_group : 1);
+    PutU16(h, 64, p.file ? p.file->protection : 0xFA00);
+    p.back_link.Write(h, 66);
+    PadText(h, 80, p.name, 20);
+    PutU16(h, 100, 1);
+    PutU64(h, 102, p.file ? p.file->creation_ticks : 0);
+    PutU64(h, 110, p.file ? p.file->revision_ticks : 0);
+    PadText(h, 134, "", 65);
     std::size_t at = 200;
-    for (const Extent& e : p.extents)
-      at += WritePointer(b, at, e, p.pointer_format ? p.pointer_format : SmallestFormat(e));
-    b[58] = static_cast<std::uint8_t>((at - 200) / 2);
-    PutU16(b, 510, static_cast<std::uint16_t>(WordChecksum(b, 510) + (p.file && p.file->bad_checksum ? 1 : 0)));
-    numbers_in_use.at(p.number) = true;
-  }
-  for (std::uint32_t n = 1; n <= reserved; ++n) numbers_in_use[n] = true;
-  for (std::uint32_t n = 1; n <= max_files; ++n)
-    if (numbers_in_use[n]) L.image[ibmap_lbn * kBlock + (n - 1) / 8] |= static_cast<std::uint8_t>(1u << ((n - 1) % 8));
-
-  // Storage control block and bitmap.
-  std::span<std::uint8_t> scb = L.Block(bitmap_extent.lbn);
-  PutU16(scb, 2, c);
-  PutU32(scb, 4, blocks_);
-  PutU32(scb, 12, 10);
-  PutU32(scb, 16, 2);
-  PutU32(scb, 20, blocks_ / 20);
-  free_clusters_ = 0;
-  for (std::uint32_t i = 0; i < bits; ++i) {
-    if (L.used[i]) continue;
-    ++free_clusters_;
-    L.image[(bitmap_extent.lbn + 1) * kBlock + i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
+    for (const Extent& e : p.extents) at += WritePointer(h, at, e, p.pointer_format ? p.pointer_format : SmallestFormat(e));
+    h[58] = static_cast<std::uint8_t>((at - 200) / 2);
+    PutU16(h, 510, static_cast<std::uint16_t>(WordChecksum(h, 510) + (p.file && p.file->bad_checksum ? 1 : 0)));
   }
 
-  // Home block, and its copy at 1034 when the volume is large enough.
-  std::array<std::uint8_t, kBlock> home{};
-  std::span<std::uint8_t> hb(home);
-  PutU32(hb, 0, 1);
-  PutU32(hb, 4, alternate_home ? 1034 : 1);
-  PutU32(hb, 8, static_cast<std::uint32_t>(header_lbn(1)));
-  hb[12] = 1;
-  hb[13] = damage_.wrong_structure_level ? 3 : 2;
-  PutU16(hb, 14, c);
-  PutU16(hb, 16, 2);
-  PutU16(hb, 18, 3);
-  PutU16(hb, 20, 4);
-  PutU16(hb, 22, static_cast<std::uint16_t>(4 * c + 1));
-  PutU32(hb, 24, static_cast<std::uint32_t>(ibmap_lbn));
-  PutU32(hb, 28, max_files);
-  PutU16(hb, 32, ibmap_blocks);
-  PutU16(hb, 34, reserved);
-  PutU16(hb, 44, 1);
-  PutU16(hb, 46, 1);
-  PutU16(hb, 54, 0xFA00);
-  PutU16(hb, 70, 5);
-  PadText(hb, 472, label, 12);
-  PadText(hb, 484, owner, 12);
-  PadText(hb, 496, "DECFILE11B", 12);
-  PutU16(hb, 58, WordChecksum(hb, 58));
-  PutU16(hb, 510, static_cast<std::uint16_t>(WordChecksum(hb, 510) + (damage_.wrong_second_checksum ? 1 : 0)));
-  std::memcpy(L.Block(1).data(), home.data(), kBlock);
-  if (alternate_home) std::memcpy(L.Block(1034).data(), home.data(), kBlock);
-  if (damage_.bad_primary_home_block) std::fill_n(L.Block(1).begin(), kBlock, 0x5A);
-  return std::move(L.image);
+  void WriteBitmaps() {
+    std::vector<bool> in_use(std::max(max_files, next_number) + 1, false);
+    for (const HeaderPlan& p : plans) in_use.at(p.number) = true;
+    for (std::uint32_t n = 1; n <= reserved; ++n) in_use[n] = true;
+    for (std::uint32_t n = 1; n <= max_files; ++n)
+      if (in_use[n]) L.image[index_region.lbn * kBlock + (n - 1) / 8] |= static_cast<std::uint8_t>(1u << ((n - 1) % 8));
+    // Storage control block, then one bit per cluster (set = free).
+    std::span<std::uint8_t> scb = L.Block(bitmap_extent.lbn);
+    PutU16(scb, 2, c);
+    PutU32(scb, 4, b.blocks_);
+    PutU32(scb, 12, 10);
+    PutU32(scb, 16, 2);
+    PutU32(scb, 20, b.blocks_ / 20);
+    b.free_clusters_ = 0;
+    for (std::uint32_t i = 0; i < b.blocks_ / c; ++i) {
+      if (L.used[i]) continue;
+      ++b.free_clusters_;
+      L.image[(bitmap_extent.lbn + 1) * kBlock + i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
+    }
+  }
+
+  // The home block, and its copy at 1034 when the volume is large enough.
+  void WriteHomeBlocks() {
+    const BuilderDamage& damage = b.damage_;
+    std::array<std::uint8_t, kBlock> home{};
+    std::span<std::uint8_t> hb(home);
+    PutU32(hb, 0, 1);
+    PutU32(hb, 4, alternate_home ? 1034 : 1);
+    PutU32(hb, 8, static_cast<std::uint32_t>(HeaderLbn(1)));
+    hb[12] = 1;
+    hb[13] = damage.wrong_structure_level ? 3 : 2;
+    PutU16(hb, 14, c);
+    PutU16(hb, 16, 2);
+    PutU16(hb, 18, 3);
+    PutU16(hb, 20, 4);
+    PutU16(hb, 22, static_cast<std::uint16_t>(4 * c + 1));
+    PutU32(hb, 24, static_cast<std::uint32_t>(index_region.lbn));
+    PutU32(hb, 28, max_files);
+    PutU16(hb, 32, ibmap_blocks);
+    PutU16(hb, 34, reserved);
+    PutU16(hb, 44, 1);
+    PutU16(hb, 46, 1);
+    PutU16(hb, 54, 0xFA00);
+    PutU16(hb, 70, 5);
+    PadText(hb, 472, b.label, 12);
+    PadText(hb, 484, b.owner, 12);
+    PadText(hb, 496, "DECFILE11B", 12);
+    PutU16(hb, 58, WordChecksum(hb, 58));
+    PutU16(hb, 510, static_cast<std::uint16_t>(WordChecksum(hb, 510) + (damage.wrong_second_checksum ? 1 : 0)));
+    std::memcpy(L.Block(1).data(), home.data(), kBlock);
+    if (alternate_home) std::memcpy(L.Block(1034).data(), home.data(), kBlock);
+    if (damage.bad_primary_home_block) std::fill_n(L.Block(1).begin(), kBlock, 0x5A);
+  }
+};
+
+std::vector<std::uint8_t> VolumeBuilder::Build() {
+  built_.clear();
+  Run run(*this);
+  run.LayIndexFile();
+  run.NumberDirectoriesAndListReservedFiles();
+  for (const BuilderFile& f : files_) run.PlanFile(f);
+  for (const auto& d : directories_) run.entries[d.parent].push_back({d.name + ".DIR", 1, run.directory_ids[d.name]});
+  run.PlanDirectory("", nullptr, ods2::kMasterDirectoryId, ods2::kMasterDirectoryId);
+  for (const auto& d : directories_)
+    run.PlanDirectory(d.name, &d, run.directory_ids[d.name], run.directory_ids[d.parent]);
+  run.PlanReservedFiles();
+  for (const HeaderPlan& p : run.plans) run.WriteHeader(p);
+  run.WriteBitmaps();
+  run.WriteHomeBlocks();
+  return std::move(run.L.image);
 }
 
 bool VolumeBuilder::WriteTo(const std::string& path) {

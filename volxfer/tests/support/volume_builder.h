@@ -81,6 +81,7 @@ class VolumeBuilder {
 
  private:
   struct Layout;
+  struct Run;
   std::uint32_t blocks_{};
   std::uint16_t cluster_{};
   std::vector<BuilderFile> files_{};
