@@ -42,6 +42,10 @@ TfmDir::TfmDir(QWidget* parent) : CaptionDialog(parent) {
 
   connect(apply, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &TfmDir::reject);
+  // The model reads directories in the background; keep the selection in view as they arrive.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+    if (isVisible()) cdDir->scrollTo(cdDir->currentIndex());
+  });
   connect(dcDrive, &QComboBox::activated, this, &TfmDir::dcDriveChange);
   connect(cdDir->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& index) { cdDirChange(index); });
@@ -57,6 +61,7 @@ void TfmDir::showEvent(QShowEvent* event) {
 void TfmDir::selectDirectory(const QString& path) {
   const QModelIndex index = model_->index(path);
   if (!index.isValid()) return;
+  for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent()) cdDir->expand(parent);
   cdDir->setCurrentIndex(index);
   cdDir->scrollTo(index);
   cdDir->expand(index);
