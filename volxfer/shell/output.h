@@ -14,6 +14,7 @@ void Print(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The text of the engine's last code; for a drive error the host's own text follows.
 std::string ErrorText(const ods2::Engine& engine);
+std::string ErrorTextForCode(int code);
 std::string SystemErrorText();
 
 }  // namespace volxfer

@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "shell/command_table.h"
+#include "shell/output.h"
 #include "shell/shell.h"
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -56,6 +60,20 @@ TEST(SplitWords, BlanksTabsAndLineEndsSeparateWords) {
   EXPECT_EQ(volxfer::SplitWords("  open\tdisk.img  ro\n"), (V{"open", "disk.img", "ro"}));
   EXPECT_EQ(volxfer::SplitWords(" \t\n"), V{});
   EXPECT_EQ(volxfer::SplitWords("\"a b\"\\ c"), (V{"\"a", "b\"\\", "c"}));  // no quoting, no escape
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ErrorText, TableTextsDriveErrorsWithTheHostTextAndUnknownCodes) {
+  EXPECT_EQ(volxfer::ErrorTextForCode(0), "No error.");
+  EXPECT_EQ(volxfer::ErrorTextForCode(6), "Invalid arument.");
+  EXPECT_EQ(volxfer::ErrorTextForCode(21), "Error reading file.");
+  EXPECT_EQ(volxfer::ErrorTextForCode(22), "Unknown error code '22'");
+  EXPECT_EQ(volxfer::ErrorTextForCode(1000), "Unknown error code '1000'");
+  errno = ENOENT;
+  EXPECT_EQ(volxfer::ErrorTextForCode(1), std::string("Drive error. ") + std::strerror(ENOENT));
 }
 
 }  // namespace
