@@ -45,8 +45,8 @@ class HostServices {
   virtual void SpeakerOutput(uint16_t portValue) = 0;
   // The open dialog; the chosen file's full name, or nothing when cancelled.
   virtual std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) = 0;
-  // A fatal condition (the ROM image cannot be read): the program must end once control
-  // returns to the front end. The core stops touching the machine after calling it.
+  // A fatal condition (the ROM image cannot be read, after its message): the program must end
+  // once control returns to the front end; the ROM area is left as it was.
   virtual void EndProgram() = 0;
 };
 
