@@ -2,18 +2,18 @@
 
 ; A 1 kHz tone for 0.2 s at the emulator's default speed of 250000 instructions a second: each
 ; half period is 125 instructions between two writes of the speaker bit.
-HALFP   = 172                   ; 122 turns of SOB, plus the 3 other instructions of a half
-CYCLES  = 310                   ; 200 periods
+HALF_PERIOD     = 172           ; 122 turns of SOB, plus the 3 other instructions of a half
+PERIODS         = 310           ; 200 periods
 
 BEEP:   MOV R1,-(SP)
         MOV R2,-(SP)
-        MOV #CYCLES,R2
-BEEP1:  MOV #100,@#SYSREG       ; speaker bit on
-        MOV #HALFP,R1
+        MOV #PERIODS,R2
+BEEP1:  MOV #100,@#SYSTEM_REG   ; speaker bit on
+        MOV #HALF_PERIOD,R1
 BEEP2:  SOB R1,BEEP2
         NOP
-        CLR @#SYSREG            ; speaker bit off
-        MOV #HALFP,R1
+        CLR @#SYSTEM_REG        ; speaker bit off
+        MOV #HALF_PERIOD,R1
 BEEP3:  SOB R1,BEEP3
         SOB R2,BEEP1
         MOV (SP)+,R2
@@ -23,52 +23,59 @@ BEEP3:  SOB R1,BEEP3
 ; Four-colour test picture (seen as colours when the window shows two bits a pixel): the top half
 ; has four upright bars in colours 0, 1, 2, 3 from the left, the bottom half four bands in the
 ; same order from the top. Any key ends it.
-COLOUR: MOV #SCRHOM,@#SCROLL
+COLOUR_TEST:
+        MOV #SCROLL_HOME,@#SCROLL
         MOV #SCREEN,R0
         MOV #200,R2             ; top half: 128 lines
-COLOU1: MOV #COLWRD,R3
-COLOU2: MOV #10,R1              ; each bar is 8 words (32 pixels) wide
-COLOU3: MOV (R3),(R0)+
-        SOB R1,COLOU3
+COLOUR_TEST1:
+        MOV #COLOUR_WORDS,R3
+COLOUR_TEST2:
+        MOV #10,R1              ; each bar is 8 words (32 pixels) wide
+COLOUR_TEST3:
+        MOV (R3),(R0)+
+        SOB R1,COLOUR_TEST3
         TST (R3)+
-        CMP R3,#COLWRD+10
-        BCS COLOU2
-        SOB R2,COLOU1
-        MOV #COLWRD,R3          ; bottom half: bands of 32 lines
-COLOU4: MOV #2000,R1            ; 32 lines of 32 words
-COLOU5: MOV (R3),(R0)+
-        SOB R1,COLOU5
+        CMP R3,#COLOUR_WORDS+10
+        BCS COLOUR_TEST2
+        SOB R2,COLOUR_TEST1
+        MOV #COLOUR_WORDS,R3    ; bottom half: bands of 32 lines
+COLOUR_TEST4:
+        MOV #2000,R1            ; 32 lines of 32 words
+COLOUR_TEST5:
+        MOV (R3),(R0)+
+        SOB R1,COLOUR_TEST5
         TST (R3)+
-        CMP R3,#COLWRD+10
-        BCS COLOU4
-        JMP WAITKY
+        CMP R3,#COLOUR_WORDS+10
+        BCS COLOUR_TEST4
+        JMP WAIT_KEY
 
 ; A screen word of one colour: two bits a pixel, the lower bit of each pair the colour's high bit.
-COLWRD: .WORD 0, 125252, 52525, 177777
+COLOUR_WORDS:
+        .WORD 0, 125252, 52525, 177777
 
 ; Loads a program through the tape call with an empty name, so the emulator asks for the file,
 ; and runs it at the address its file names. A program may end with RTS PC.
-LOAD:   MOV #TAPBLK,R1
+LOAD:   MOV #TAPE_BLOCK,R1
         MOV #3,(R1)+            ; command 3: read; answer 0
         CLR (R1)+               ; address 0: the file's own
         CLR (R1)+               ; length: not used
         MOV #20,R0              ; the name: 16 blanks
 LOAD1:  MOVB #40,(R1)+
         SOB R0,LOAD1
-        MOV #TAPBLK,R1
+        MOV #TAPE_BLOCK,R1
         EMT 36
-        TSTB @#TAPBLK+1         ; answer: 0 when the file came in
+        TSTB @#TAPE_BLOCK+1     ; answer: 0 when the file came in
         BNE LOAD9
-        MOV #MSTART,R1
+        MOV #MSG_START,R1
         CALL PUTS
-        MOV @#TAPBLK+26,R0      ; where the file put the program
-        CALL PUTOCT
-        CALL NEWLN
+        MOV @#TAPE_BLOCK+26,R0  ; where the file put the program
+        CALL PUT_OCTAL
+        CALL NEW_LINE
         CALL (R0)
-        CLR @#KBSTAT            ; the program may have turned the interrupt off
-        CALL SHOWTP             ; or moved the scroll register
-        MOV #MBACK,R1
+        CLR @#KEY_STATUS        ; the program may have turned the interrupt off
+        CALL SHOW_TOP           ; or moved the scroll register
+        MOV #MSG_BACK,R1
         BR LOAD8
-LOAD9:  MOV #MNOLOA,R1
-LOAD8:  CALL FRESHL
+LOAD9:  MOV #MSG_NOTHING,R1
+LOAD8:  CALL FRESH_LINE
         JMP PUTS

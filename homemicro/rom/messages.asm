@@ -7,9 +7,14 @@ BANNER: .ASCII /homemicro free boot ROM/<12>
         .ASCII /  F9   load a program from a tape file and run it/<12>
         .ASCII /  Esc  STOP: back to this menu/<12><12>
         .ASCIZ /Type away; Enter and Backspace work./<12><12>
-MSTART: .ASCIZ /Starting at /
-MBACK:  .ASCIZ /Program ended./<12>
-MNOLOA: .ASCIZ /Nothing loaded./<12>
-MBADOP: .ASCIZ /Reserved instruction at /
-MUNEXP: .ASCIZ /Unexpected trap at /
+MSG_START:
+        .ASCIZ /Starting at /
+MSG_BACK:
+        .ASCIZ /Program ended./<12>
+MSG_NOTHING:
+        .ASCIZ /Nothing loaded./<12>
+MSG_RESERVED:
+        .ASCIZ /Reserved instruction at /
+MSG_STRAY:
+        .ASCIZ /Unexpected trap at /
         .EVEN

@@ -6,25 +6,29 @@
 ; Every register but the answer in R0 is kept. C is clear after a service and set after an EMT
 ; number that has none. EMT 36 is the tape call, which the emulator serves itself.
 
-EMTSRV: MOV R5,-(SP)            ; stack: R5, PC after the EMT, status word
+EMT_SERVICE:
+        MOV R5,-(SP)            ; stack: R5, PC after the EMT, status word
         MOV 2(SP),R5
         MOVB -2(R5),R5          ; the EMT instruction's low byte
         BIC #177400,R5
         ASL R5
-        BEQ EMTBAD
-        CMP R5,#SRVEND-SRVTAB
-        BCC EMTBAD
-        CALL @SRVTAB(R5)
+        BEQ EMT_NO_SERVICE
+        CMP R5,#SERVICE_TABLE_END-SERVICE_TABLE
+        BCC EMT_NO_SERVICE
+        CALL @SERVICE_TABLE(R5)
         MOV (SP)+,R5
         BIC #1,2(SP)            ; C clear in the status word RTI restores
         RTI
-EMTBAD: MOV (SP)+,R5
+EMT_NO_SERVICE:
+        MOV (SP)+,R5
         BIS #1,2(SP)
         RTI
 
-SRVTAB: .WORD 0                 ; EMT 0: none
+SERVICE_TABLE:
+        .WORD 0                 ; EMT 0: none
         .WORD PUTC
         .WORD PUTS
-        .WORD GETKEY
+        .WORD GET_KEY
         .WORD CLS
-SRVEND:
+SERVICE_TABLE_END:
+
