@@ -63,6 +63,9 @@ CASES = {
                            cursor=(len(BANNER) + 1, 0)),
     "emt_services": dict(keys=F9, open_file="services.asm", screen=["text:AAok", "Program ended."],
                          cursor=(2, 0)),
+    # STOP leaves a program that turned the keyboard interrupt off; the menu takes keys again.
+    "stop_ends_program": dict(keys=F9 + STOP + "ok", open_file="endless.asm", screen=BANNER + ["ok"],
+                              cursor=(len(BANNER), 2)),
     "reserved_instruction": dict(keys=F9 + "k", open_file="reserved.asm",
                                  screen=BANNER + ["Starting at 003000", "Reserved instruction at 003002", "k"],
                                  cursor=(len(BANNER) + 2, 1)),
