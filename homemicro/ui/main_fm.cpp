@@ -70,7 +70,15 @@ TfmMain::TfmMain(std::unique_ptr<SoundOutput> sound, QWidget* parent)
   resize(kClientWidth, kClientHeight);
 }
 
-TfmMain::~TfmMain() = default;
+TfmMain::~TfmMain() {
+  // The other windows reach into the session; they go before it does.
+  tmProcessor->stop();
+  if (fmTracer) fmTracer->hideQuietly();
+  delete fmTracer;
+  delete fmOptions;
+  fmTracer = nullptr;
+  fmOptions = nullptr;
+}
 
 bool TfmMain::StartUp(const QString& startDirectory) {
   const bool audio = sound_ && sound_->Available();

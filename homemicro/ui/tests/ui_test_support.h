@@ -61,16 +61,18 @@ inline QByteArray ReadFile(const QString& path) {
 template <typename T>
 void WhenModal(std::function<void(T*)> action, std::weak_ptr<void> watch = {}) {
   const bool watched = !watch.expired();
+  // Only the pending timer holds the poll, so nothing is left behind once it is answered.
   auto poll = std::make_shared<std::function<void()>>();
-  *poll = [action, poll, watch, watched] {
+  std::weak_ptr<std::function<void()>> self = poll;
+  *poll = [action, self, watch, watched] {
     if (watched && watch.expired()) return;
     if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget()); window && window->isVisible()) {
       action(window);
       return;
     }
-    QTimer::singleShot(5, qApp, *poll);
+    if (auto again = self.lock()) QTimer::singleShot(5, qApp, [again] { (*again)(); });
   };
-  QTimer::singleShot(0, qApp, *poll);
+  QTimer::singleShot(0, qApp, [poll] { (*poll)(); });
 }
 
 // Answers the next message box with `button` and keeps its text; the wait ends with the
