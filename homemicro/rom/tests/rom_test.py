@@ -31,7 +31,7 @@ BANNER = [
 ]
 AFTER_BANNER = (len(BANNER), 0)
 
-F5, F8, F9, BACKSPACE, STOP = "\016", "\017", "\014", "\030", "\033"
+F8, F9, BACKSPACE, STOP = "\017", "\014", "\030", "\033"
 
 
 def sample_run(key):
