@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("homemicro");
   QApplication::setDesktopFileName("homemicro");
   TfmMain main(MakeAudioSinkOutput());
+  QObject::connect(&main, &TfmMain::programEnded, &app, &QApplication::exit, Qt::QueuedConnection);
   if (!main.StartUp(QDir::currentPath())) return 1;
   main.show();
   main.activateWindow();

@@ -123,7 +123,7 @@ void TfmMain::InitDirectDraw() {
   if (!screen()) {
     QMessageBox::critical(nullptr, "DDError", kDisplayFailure);
     ending_ = true;
-    QTimer::singleShot(0, qApp, [] { QApplication::exit(1); });
+    emit programEnded(1);
     return;
   }
   directDrawReady_ = true;
@@ -220,7 +220,7 @@ std::optional<std::string> TfmMain::OpenFileDialog(const OpenFileRequest& reques
 void TfmMain::EndProgram() {
   ending_ = true;
   tmProcessor->stop();
-  QTimer::singleShot(0, qApp, [] { QApplication::exit(1); });
+  emit programEnded(1);
 }
 
 QString TfmMain::ChooseFile(const FileRequest& request) {

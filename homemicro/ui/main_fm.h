@@ -101,6 +101,10 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   // The ROM name in the settings dialog, which the configuration stores.
   QString romNameInSettings() const;
 
+ signals:
+  // The program must end now (a fatal failure); the application quits with `exitCode`.
+  void programEnded(int exitCode);
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;

@@ -1,8 +1,10 @@
 // The main window driven as a user would: start-up with and without a configuration, the
 // command keys, the tool bar, the colour and file commands, closing, typing and sound.
 #include <QDir>
+#include <stdexcept>
 #include <QFrame>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -63,6 +65,8 @@ class MainWindowTest : public QObject {
   void paletteFilesLoadAndReportErrors();
   void ramImageSaveAskAndLoad();
   void settingsDialogRomNameChangeSetsPc();
+  void tapeCallOpensTheFileDialog();
+  void failureInsideATickShowsRegistersAndEnds();
 };
 
 void MainWindowTest::startUpWithoutConfigurationUsesDefaultsAndCloseWritesOne() {
@@ -512,6 +516,61 @@ void MainWindowTest::settingsDialogRomNameChangeSetsPc() {
   QCOMPARE(m.pc(), 0100000);
   QCOMPARE(m.machine().PeekWord(0100000), 012737);  // the ROM in memory is unchanged
   QVERIFY(w.tmProcessor->isActive());
+}
+
+namespace {
+
+// Loads through the tape call with an empty name (so the open dialog is asked), then waits.
+// The parameter block at 01000 asks to load at the address stored in the file.
+QByteArray TapeLoadRom() { return IdleRomThen({012701, 001000, 0104036, 000777}); }
+
+void PutLoadBlock(Machine& machine) {
+  machine.PokeWord(01000, 3);  // command 3: read; answer 0
+  machine.PokeWord(01002, 0);
+  machine.PokeWord(01004, 0);
+  for (int i = 0; i < 16; i += 2) machine.PokeWord(static_cast<uint16_t>(01006 + i), 0x2020);
+}
+
+}  // namespace
+
+void MainWindowTest::tapeCallOpensTheFileDialog() {
+  StartedMain m(TapeLoadRom());
+  TfmMain& w = *m.window;
+  PutLoadBlock(m.machine());
+  const QString file = m.dir.filePath("game.bin");
+  WriteFile(file, QByteArray("\x00\x04\x02\x00\x34\x12", 6));  // address 02000, 2 bytes
+  FileRequest asked;
+  w.fileChooser = [&](const FileRequest& request) {
+    asked = request;
+    return file;
+  };
+  w.tmProcessorTimer();
+  QCOMPARE(asked.title, QString("Выберите файл для загрузки"));
+  QVERIFY(asked.filter.startsWith("Исполняемые файлы БК (bin) (*.bin);;Файлы БК (bin,ovl,scr) (*.bin *.ov* *.scr);;"));
+  QCOMPARE(asked.defaultSuffix, QString("bin"));
+  QVERIFY(!asked.save);
+  QCOMPARE(m.machine().PeekWord(02000), 0x1234);
+  QCOMPARE(m.machine().PeekByte(01001), 0);  // answer: success
+  QVERIFY(w.tmProcessor->isActive());
+}
+
+void MainWindowTest::failureInsideATickShowsRegistersAndEnds() {
+  StartedMain m(TapeLoadRom());
+  TfmMain& w = *m.window;
+  PutLoadBlock(m.machine());
+  w.fileChooser = [](const FileRequest&) -> QString { throw std::runtime_error("host failure"); };
+  QSignalSpy ended(&w, &TfmMain::programEnded);
+  auto answer = AnswerMessage();
+  w.tmProcessorTimer();
+  QVERIFY(answer->seen);
+  QCOMPARE(answer->caption, QString("Emul"));
+  QCOMPARE(answer->icon, QMessageBox::Critical);
+  QVERIFY(answer->text.startsWith("Сбой в эмуляции. Содержимое регистров:"));
+  QVERIFY(answer->text.contains("R1=001000"));
+  QVERIFY(w.ProgramEnding());
+  QVERIFY(!w.tmProcessor->isActive());
+  QCOMPARE(ended.count(), 1);
+  QCOMPARE(ended[0][0].toInt(), 1);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -44,6 +44,14 @@ inline QByteArray RomImage(std::initializer_list<uint16_t> words) {
 // Disables the keyboard interrupt, then waits in place: typed keys stay in the registers.
 inline QByteArray IdleRom() { return RomImage({012737, 0100, 0177660, 000777}); }
 
+// Disables the keyboard interrupt, then runs `words`.
+inline QByteArray IdleRomThen(std::initializer_list<uint16_t> words) {
+  QByteArray image = RomImage({012737, 0100, 0177660});
+  const QByteArray rest = RomImage(words);
+  image.replace(6, image.size() - 6, rest.left(image.size() - 6));
+  return image;
+}
+
 inline void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   file.open(QIODevice::WriteOnly);
