@@ -124,6 +124,8 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   void EndProgram() override;
 
   void BuildToolBar();
+  void BuildColourPanels();
+  void ConnectToolBar();
   void CreateWindows();
   void RefreshButtons();
   void PlaySound();

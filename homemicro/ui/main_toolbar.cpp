@@ -65,6 +65,7 @@ void TfmMain::BuildToolBar() {
   pnTools->setAutoFillBackground(true);
   pnTools->installEventFilter(this);  // dragging the frameless window by its tool bar
 
+  BuildColourPanels();
   Image1 = new QLabel(pnTools);
   Image1->setObjectName("Image1");
   Image1->setGeometry(5, 2, 32, 32);
@@ -77,18 +78,6 @@ void TfmMain::BuildToolBar() {
   sbStop = GlyphButton(pnTools, "sbStop", 74, "Останов (F11)", Glyph::Stop);
   sbBpp1 = TextButton(pnTools, "sbBpp1", 104, "1 бит в пикселе (ScrollLock)", "1bit");
   sbBpp2 = TextButton(pnTools, "sbBpp2", 132, "2 бита в пикселе (ScrollLock)", "2bit");
-  for (int n = 0; n < 4; ++n) {
-    auto* panel = new QFrame(pnTools);
-    panel->setObjectName(QString("pnColor%1").arg(n + 1));
-    panel->setGeometry(162 + 28 * n, 6, 24, 24);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setAutoFillBackground(true);
-    panel->setToolTip("Щелкни для изменения");
-    panel->setCursor(Qt::PointingHandCursor);
-    panel->installEventFilter(this);
-    pnColor[static_cast<size_t>(n)] = panel;
-  }
   sbCReset = GlyphButton(pnTools, "sbCReset", 276, "Цвета по умолчанию", Glyph::ColourReset);
   sbLoadPal = GlyphButton(pnTools, "sbLoadPal", 306, "Загрузить палитру", Glyph::LoadPalette);
   sbSavePal = GlyphButton(pnTools, "sbSavePal", 334, "Сохранить палитру", Glyph::SavePalette);
@@ -116,7 +105,10 @@ void TfmMain::BuildToolBar() {
   sbBpp1->setChecked(true);
   sbSound->setChecked(true);
   sbROMCtrl->setChecked(true);
+  ConnectToolBar();
+}
 
+void TfmMain::ConnectToolBar() {
   connect(sbPlay, &QToolButton::clicked, this, &TfmMain::sbPlayClick);
   connect(sbStop, &QToolButton::clicked, this, &TfmMain::sbStopClick);
   connect(sbBpp1, &QToolButton::clicked, this, [this] {
@@ -144,6 +136,21 @@ void TfmMain::BuildToolBar() {
   connect(sbCDir, &QToolButton::clicked, this, &TfmMain::sbCDirClick);
   connect(sbOptions, &QToolButton::clicked, this, &TfmMain::sbOptionsClick);
   connect(sbClose, &QToolButton::clicked, this, &QWidget::close);
+}
+
+void TfmMain::BuildColourPanels() {
+  for (int n = 0; n < 4; ++n) {
+    auto* panel = new QFrame(pnTools);
+    panel->setObjectName(QString("pnColor%1").arg(n + 1));
+    panel->setGeometry(162 + 28 * n, 6, 24, 24);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setAutoFillBackground(true);
+    panel->setToolTip("Щелкни для изменения");
+    panel->setCursor(Qt::PointingHandCursor);
+    panel->installEventFilter(this);
+    pnColor[static_cast<size_t>(n)] = panel;
+  }
 }
 
 void TfmMain::RefreshButtons() {
