@@ -2,10 +2,10 @@
 // and of those blocks plus the 2,000 file headers a listing has to read for the attributes.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <fcntl.h>
-#include <filesystem>
 #include <unistd.h>
+#include <cstdio>
+#include <filesystem>
 
 #include "ods2/engine.h"
 #include "shell/shell.h"
@@ -21,14 +21,16 @@ struct BigDirectory {
     builder.damage().max_files = 4096;
     builder.AddDirectory({.name = "BIG"});
     for (int i = 0; i < kFiles; ++i)
-      builder.AddFile({.name = "FILE" + std::to_string(100000 + i) + ".DAT", .directory = "BIG",
+      builder.AddFile({.name = "FILE" + std::to_string(100000 + i) + ".DAT",
+                       .directory = "BIG",
                        .data = std::vector<std::uint8_t>(100, 'x')});
     builder.WriteTo(path);
     directory_lbns = builder.built("BIG.DIR;1").lbns;
     ods2::Engine engine;
     engine.VolumeOpen(path.c_str(), true);
     for (int i = 0; i < kFiles; ++i)
-      header_lbns.push_back(engine.volume()->HeaderLbn(builder.built("FILE" + std::to_string(100000 + i) + ".DAT;1").id.FileNumber()));
+      header_lbns.push_back(engine.volume()->HeaderLbn(
+          builder.built("FILE" + std::to_string(100000 + i) + ".DAT;1").id.FileNumber()));
     engine.VolumeClose(engine.volume()->handle());
   }
   ~BigDirectory() { std::filesystem::remove(path); }
@@ -44,7 +46,8 @@ BigDirectory& Volume() {
 
 void ReadBlocks(int fd, const std::vector<std::uint64_t>& lbns) {
   char block[512];
-  for (std::uint64_t lbn : lbns) benchmark::DoNotOptimize(::pread(fd, block, sizeof block, static_cast<off_t>(lbn * 512)));
+  for (std::uint64_t lbn : lbns)
+    benchmark::DoNotOptimize(::pread(fd, block, sizeof block, static_cast<off_t>(lbn * 512)));
 }
 
 void BM_SequentialReadOfDirectory(benchmark::State& state) {

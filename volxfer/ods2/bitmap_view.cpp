@@ -5,7 +5,8 @@
 namespace ods2 {
 
 // Bit i is bit i mod 32 of little-endian word i / 32, which is bit i mod 8 of byte i / 8.
-BitmapView::BitmapView(std::span<std::uint8_t> words, std::uint32_t bit_count, bool set_means_free, bool* modified)
+BitmapView::BitmapView(std::span<std::uint8_t> words, std::uint32_t bit_count, bool set_means_free,
+                       bool* modified)
     : words_(words), bit_count_(bit_count), set_means_free_(set_means_free), modified_(modified) {
   FindFirstFree(0);
 }

@@ -1,9 +1,9 @@
 #include "block_device.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace ods2 {
 
@@ -52,7 +52,9 @@ std::unique_ptr<BlockDevice> BlockDevice::Open(const std::string& path, bool rea
   return std::unique_ptr<BlockDevice>(new BlockDevice(fd, read_only, SizeInBlocks(fd)));
 }
 
-BlockDevice::~BlockDevice() { ::close(fd_); }
+BlockDevice::~BlockDevice() {
+  ::close(fd_);
+}
 
 bool BlockDevice::Read(std::uint64_t lbn, std::span<std::uint8_t> data) {
   return TransferAll(fd_, lbn, data.data(), data.size(), false);
@@ -66,7 +68,9 @@ bool BlockDevice::Write(std::uint64_t lbn, std::span<const std::uint8_t> data) {
   return TransferAll(fd_, lbn, const_cast<std::uint8_t*>(data.data()), data.size(), true);
 }
 
-bool BlockDevice::Sync() { return read_only_ || ::fsync(fd_) == 0; }
+bool BlockDevice::Sync() {
+  return read_only_ || ::fsync(fd_) == 0;
+}
 
 int HandleTable::Register(std::unique_ptr<BlockDevice> device) {
   for (std::size_t i = 0; i < slots_.size(); ++i) {

@@ -61,11 +61,14 @@ FileSpecification ParseSpecification(std::string_view text) {
   return spec;
 }
 
-bool HasWildcards(std::string_view text) { return text.find_first_of("*%") != std::string_view::npos; }
+bool HasWildcards(std::string_view text) {
+  return text.find_first_of("*%") != std::string_view::npos;
+}
 
 bool MatchName(std::string_view pattern, std::string_view name) {
   auto same = [](char p, char n) {
-    return p == '%' || std::toupper(static_cast<unsigned char>(p)) == std::toupper(static_cast<unsigned char>(n));
+    return p == '%' ||
+           std::toupper(static_cast<unsigned char>(p)) == std::toupper(static_cast<unsigned char>(n));
   };
   std::size_t p = 0, n = 0;
   std::size_t star = std::string_view::npos, resume = 0;
@@ -116,7 +119,8 @@ std::optional<LookupResult> Lookup(Volume& volume, bool wildcards_allowed, const
       return std::nullopt;
     }
     cursor = DirCursor::Make(walker.position(), first_entry);
-    return LookupResult{record.Id(data, i), std::string(record.name) + ";" + std::to_string(record.Version(data, i))};
+    return LookupResult{record.Id(data, i),
+                        std::string(record.name) + ";" + std::to_string(record.Version(data, i))};
   }
 }
 

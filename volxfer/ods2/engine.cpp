@@ -10,7 +10,9 @@ Engine::~Engine() {
   if (volume_) VolumeClose(volume_->handle());
 }
 
-int Engine::LastError() const { return volume_ ? volume_->error() : ErrNotOpened; }
+int Engine::LastError() const {
+  return volume_ ? volume_->error() : ErrNotOpened;
+}
 
 int Engine::VolumeOpen(const char* name, bool read_only) {
   if (volume_) {

@@ -9,7 +9,7 @@ namespace ods2 {
 
 struct BrokenDownDate {
   int century = 0;
-  int year = 0;  // within the century
+  int year = 0;   // within the century
   int month = 0;  // 1..12
   int day = 0;
   int hour = 0;

@@ -8,7 +8,9 @@
 
 namespace ods2 {
 
-inline std::uint8_t GetU8(std::span<const std::uint8_t> b, std::size_t at) { return at < b.size() ? b[at] : 0; }
+inline std::uint8_t GetU8(std::span<const std::uint8_t> b, std::size_t at) {
+  return at < b.size() ? b[at] : 0;
+}
 
 inline std::uint16_t GetU16(std::span<const std::uint8_t> b, std::size_t at) {
   return static_cast<std::uint16_t>(GetU8(b, at) | (GetU8(b, at + 1) << 8));
@@ -54,7 +56,8 @@ inline void PutU64(std::span<std::uint8_t> b, std::size_t at, std::uint64_t v) {
 // The wrapping 16-bit sum of the little-endian words in [0, byte_count).
 inline std::uint16_t WordChecksum(std::span<const std::uint8_t> b, std::size_t byte_count) {
   std::uint16_t sum = 0;
-  for (std::size_t at = 0; at + 1 < byte_count; at += 2) sum = static_cast<std::uint16_t>(sum + GetU16(b, at));
+  for (std::size_t at = 0; at + 1 < byte_count; at += 2)
+    sum = static_cast<std::uint16_t>(sum + GetU16(b, at));
   return sum;
 }
 

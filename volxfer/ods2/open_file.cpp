@@ -197,7 +197,8 @@ void OpenFile::GetAttributes(FileInfo& info) const {
   info.eof_vbn = h.eof_vbn();
   info.first_free_byte = h.first_free_byte();
   info.max_record_size = h.max_record_size();
-  for (int i = 0; i < 4; ++i) info.characteristics[static_cast<std::size_t>(i)] = h.bytes()[52 + static_cast<std::size_t>(i)];
+  for (int i = 0; i < 4; ++i)
+    info.characteristics[static_cast<std::size_t>(i)] = h.bytes()[52 + static_cast<std::size_t>(i)];
   FileId id = h.file_id();
   info.file_number = id.FileNumber();
   info.sequence = id.sequence;
@@ -211,13 +212,15 @@ void OpenFile::SetAttributes(const FileInfo& info) {
   PutU16(b, 62, info.owner_group);
   PutU16(b, 60, info.owner_member);
   std::uint16_t prot = 0;
-  for (int g = 0; g < 4; ++g) prot |= static_cast<std::uint16_t>((info.protection[static_cast<std::size_t>(g)] & 0xF) << (4 * g));
+  for (int g = 0; g < 4; ++g)
+    prot |= static_cast<std::uint16_t>((info.protection[static_cast<std::size_t>(g)] & 0xF) << (4 * g));
   PutU16(b, 64, prot);
   b[20] = static_cast<std::uint8_t>((info.organization << 4) | (info.record_type & 0xF));
   b[21] = info.record_attributes;
   PutU16(b, 22, static_cast<std::uint16_t>(info.record_size));
   PutU16(b, 36, static_cast<std::uint16_t>(info.max_record_size));
-  for (int i = 0; i < 4; ++i) b[52 + static_cast<std::size_t>(i)] = info.characteristics[static_cast<std::size_t>(i)];
+  for (int i = 0; i < 4; ++i)
+    b[52 + static_cast<std::size_t>(i)] = info.characteristics[static_cast<std::size_t>(i)];
   header_modified_ = true;
 }
 
@@ -232,8 +235,8 @@ bool BitmapFile::MakeView(std::size_t offset, std::uint32_t bit_count, bool set_
   if (!w || offset > w->data.size()) return false;
   std::size_t bytes_needed = (static_cast<std::size_t>(bit_count) + 7) / 8;
   if (bytes_needed > w->data.size() - offset) return false;
-  bitmap_ = BitmapView(std::span<std::uint8_t>(w->data).subspan(offset, bytes_needed), bit_count, set_means_free,
-                       &data_modified_);
+  bitmap_ = BitmapView(std::span<std::uint8_t>(w->data).subspan(offset, bytes_needed), bit_count,
+                       set_means_free, &data_modified_);
   return true;
 }
 

@@ -17,7 +17,9 @@ class Volume;
 // A run of a file's blocks in memory. first_vbn is 0-based; it starts at -count (nothing held).
 struct BlockWindow {
   explicit BlockWindow(std::uint32_t blocks)
-      : data(static_cast<std::size_t>(blocks) * kBlockSize), count(blocks), lbns(blocks),
+      : data(static_cast<std::size_t>(blocks) * kBlockSize),
+        count(blocks),
+        lbns(blocks),
         first_vbn(-static_cast<std::int64_t>(blocks)) {}
   std::vector<std::uint8_t> data;
   std::uint32_t count;

@@ -24,7 +24,8 @@ RetrievalPointer DecodePointer(std::span<const std::uint8_t> header, std::size_t
 // Calls visit(pointer) for each pointer in `words_in_use` words from `map_offset`, until visit
 // returns false; false when a pointer runs past the words in use or the map past the header.
 template <typename Visit>
-bool VisitMap(std::span<const std::uint8_t> header, std::size_t map_offset, std::size_t words_in_use, Visit visit) {
+bool VisitMap(std::span<const std::uint8_t> header, std::size_t map_offset, std::size_t words_in_use,
+              Visit visit) {
   std::size_t end = map_offset + 2 * words_in_use;
   if (end > 510) return false;  // the checksum word is never map
   for (std::size_t at = map_offset; at < end;) {

@@ -62,7 +62,8 @@ bool Volume::ReadHeaderBlock(std::uint64_t lbn, std::span<std::uint8_t> block) {
   constexpr std::uint64_t kReadAhead = 32;
   HeaderReadAhead& cache = header_read_ahead_;
   std::uint64_t cached_blocks = cache.blocks.size() / kBlockSize;
-  if (cache.generation != write_generation_ || lbn < cache.first_lbn || lbn >= cache.first_lbn + cached_blocks) {
+  if (cache.generation != write_generation_ || lbn < cache.first_lbn ||
+      lbn >= cache.first_lbn + cached_blocks) {
     cache.blocks.clear();
     std::uint64_t device = device_blocks();
     // Past the device's end there is nothing to read ahead; let the plain read fail as it will.
@@ -76,8 +77,8 @@ bool Volume::ReadHeaderBlock(std::uint64_t lbn, std::span<std::uint8_t> block) {
     cache.first_lbn = lbn;
     cache.generation = write_generation_;
   }
-  std::copy_n(cache.blocks.begin() + static_cast<std::ptrdiff_t>((lbn - cache.first_lbn) * kBlockSize), kBlockSize,
-              block.begin());
+  std::copy_n(cache.blocks.begin() + static_cast<std::ptrdiff_t>((lbn - cache.first_lbn) * kBlockSize),
+              kBlockSize, block.begin());
   return true;
 }
 
@@ -109,7 +110,8 @@ std::uint64_t Volume::HeaderLbn(std::uint32_t n) {
   }
   if (n <= hb.reserved_files())
     return static_cast<std::uint64_t>(hb.index_bitmap_lbn()) + hb.index_bitmap_blocks() + n - 1;
-  std::uint64_t target = static_cast<std::uint64_t>(n) + hb.index_bitmap_blocks() + 4u * hb.cluster_factor() - 1;
+  std::uint64_t target =
+      static_cast<std::uint64_t>(n) + hb.index_bitmap_blocks() + 4u * hb.cluster_factor() - 1;
   std::uint64_t total = 0;
   std::uint64_t found = 0;
   for (const FileHeader& header : index_file_.headers()) {
@@ -143,7 +145,8 @@ bool Volume::MountIndexFile() {
   // The bitmap must lie inside the window the index file keeps in memory.
   const HomeBlock& hb = home_block_;
   std::size_t offset = (static_cast<std::size_t>(hb.index_bitmap_vbn()) - 1) * kBlockSize;
-  if (hb.index_bitmap_vbn() == 0 || static_cast<std::uint64_t>(hb.max_files()) > hb.index_bitmap_blocks() * 4096ULL ||
+  if (hb.index_bitmap_vbn() == 0 ||
+      static_cast<std::uint64_t>(hb.max_files()) > hb.index_bitmap_blocks() * 4096ULL ||
       !index_file_.MakeView(offset, hb.max_files(), false)) {
     SetError(ErrNoHomeBlock);
     return false;
@@ -210,6 +213,8 @@ std::uint32_t Volume::scb_field(std::size_t offset) const {
   return w ? GetU32(w->data, offset) : 0;
 }
 
-std::uint32_t Volume::scb_volume_size() const { return scb_field(4); }
+std::uint32_t Volume::scb_volume_size() const {
+  return scb_field(4);
+}
 
 }  // namespace ods2

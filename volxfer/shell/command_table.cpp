@@ -40,7 +40,9 @@ const std::array<CommandEntry, 31> kCommands = {{
 }};
 }  // namespace
 
-std::span<const CommandEntry> CommandTable() { return kCommands; }
+std::span<const CommandEntry> CommandTable() {
+  return kCommands;
+}
 
 const CommandEntry* FindCommand(std::string_view word) {
   for (const CommandEntry& entry : kCommands) {

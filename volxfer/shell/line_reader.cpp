@@ -1,10 +1,10 @@
 #include "line_reader.h"
 
+#include <unistd.h>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 #include <editline/readline.h>
 

@@ -52,8 +52,8 @@ void Shell::PrintListingEntry(const ods2::FileInfo& info, ListingStyle style) {
       Print("%s", DateText(info.creation).c_str());
       break;
     case ListingStyle::kFileId:
-      Print(msg::kFileIdColumn, static_cast<unsigned long>(info.file_number), static_cast<unsigned>(info.sequence),
-            static_cast<unsigned>(info.rvn));
+      Print(msg::kFileIdColumn, static_cast<unsigned long>(info.file_number),
+            static_cast<unsigned>(info.sequence), static_cast<unsigned>(info.rvn));
       break;
     case ListingStyle::kProt:
       Print("(%s)", ProtectionText(info.protection).c_str());
@@ -94,11 +94,21 @@ void Shell::Listing(Words words, ListingStyle style) {
     Print(msg::kTotalFiles, count);
 }
 
-void Shell::Dir(Words words) { Listing(words, ListingStyle::kBrief); }
-void Shell::DirDate(Words words) { Listing(words, ListingStyle::kDate); }
-void Shell::DirFileId(Words words) { Listing(words, ListingStyle::kFileId); }
-void Shell::DirProt(Words words) { Listing(words, ListingStyle::kProt); }
-void Shell::DirSize(Words words) { Listing(words, ListingStyle::kSize); }
+void Shell::Dir(Words words) {
+  Listing(words, ListingStyle::kBrief);
+}
+void Shell::DirDate(Words words) {
+  Listing(words, ListingStyle::kDate);
+}
+void Shell::DirFileId(Words words) {
+  Listing(words, ListingStyle::kFileId);
+}
+void Shell::DirProt(Words words) {
+  Listing(words, ListingStyle::kProt);
+}
+void Shell::DirSize(Words words) {
+  Listing(words, ListingStyle::kSize);
+}
 
 void Shell::Ls(Words words) {
   Print(msg::kLsHeader, state_.CurrentDirectory.c_str());
@@ -128,7 +138,9 @@ void Shell::Cd(Words words) {
   ChangeDirectory(words[0]);
 }
 
-void Shell::Cdup(Words) { ChangeDirectory(".."); }
+void Shell::Cdup(Words) {
+  ChangeDirectory("..");
+}
 
 void Shell::ChangeDirectory(std::string word) {
   if (word.size() > kDirectoryWordLimit) {
@@ -146,7 +158,8 @@ void Shell::ChangeDirectory(std::string word) {
       ErrorMessage(msg::kCantOpenDirectory, specification.c_str(), ErrorText(engine_).c_str());
       return;
     }
-    if (std::size_t last = current.rfind('.'); last != std::string::npos) current = current.substr(0, last) + "]";
+    if (std::size_t last = current.rfind('.'); last != std::string::npos)
+      current = current.substr(0, last) + "]";
   } else {
     if (engine_.ChangeDir(specification.c_str()) != 0) {
       ErrorMessage(msg::kCantOpenDirectory, specification.c_str(), ErrorText(engine_).c_str());
@@ -158,8 +171,12 @@ void Shell::ChangeDirectory(std::string word) {
   Print(msg::kWorkingDirectory, current.c_str());
 }
 
-void Shell::Pwd(Words) { Print(msg::kPwd, state_.CurrentDirectory.c_str()); }
-void Shell::ShowDef(Words) { Print(msg::kShowDef, state_.CurrentDirectory.c_str()); }
+void Shell::Pwd(Words) {
+  Print(msg::kPwd, state_.CurrentDirectory.c_str());
+}
+void Shell::ShowDef(Words) {
+  Print(msg::kShowDef, state_.CurrentDirectory.c_str());
+}
 
 void Shell::ShowDev(Words) {
   ods2::VolumeInfo info;
@@ -186,7 +203,8 @@ void Shell::ShowDevFull(Words) {
   if (!mounted) return;
   Print(msg::kFullLabel, info.label.c_str(), static_cast<unsigned>(info.volume_number));
   Print(msg::kFullCluster, static_cast<unsigned>(info.cluster_factor));
-  Print(msg::kFullFreeBlocks, static_cast<unsigned long>(info.free_blocks), static_cast<unsigned long>(info.max_files));
+  Print(msg::kFullFreeBlocks, static_cast<unsigned long>(info.free_blocks),
+        static_cast<unsigned long>(info.max_files));
   Print(msg::kFullExtend, static_cast<unsigned>(info.extend_quantity));
   Print("%s", msg::kFullFixed);
   Print(msg::kFullVolumeOwner, info.owner_name.c_str());

@@ -74,24 +74,33 @@ inline constexpr char kShowDevHeader[] =
     "\n"
     "Device                 Device           Error    Volume         Free  Trans Mnt\n"
     " Name                  Status           Count     Label        Blocks Count Cnt\n";
-inline constexpr char kShowDevMounted[] = "DKA100:                Mounted            N/A  %12.12s%10lu   N/A   1\n";
-inline constexpr char kShowDevOnline[] = "DKA100:                Online             N/A                                  \n";
+inline constexpr char kShowDevMounted[] =
+    "DKA100:                Mounted            N/A  %12.12s%10lu   N/A   1\n";
+inline constexpr char kShowDevOnline[] =
+    "DKA100:                Online             N/A                                  \n";
 
 inline constexpr char kFullDisk[] = "\nDisk        DKA100:, device type   N/A, is online, ";
 inline constexpr char kFullMounted[] = "mounted, ";
 inline constexpr char kFullFileOriented[] = "file-oriented\n    device, error logging is disabled.\n\n";
 inline constexpr char kFullErrorCount[] =
     "    Error count                  N/A    Operations completed                N/A\n";
-inline constexpr char kFullOwnerProcess[] = "    Owner process        \"F11ODS2XFR\"    Owner UIC                  %12.12s\n";
+inline constexpr char kFullOwnerProcess[] =
+    "    Owner process        \"F11ODS2XFR\"    Owner UIC                  %12.12s\n";
 inline constexpr char kFullProcessId[] =
     "    Owner process ID             N/A    Dev Prot                            N/A\n"
     "    Reference count              N/A    Default buffer size                 512\n";
-inline constexpr char kFullTotalBlocks[] = "    Total blocks          %10lu    Sectors per track            %10lu\n";
-inline constexpr char kFullCylinders[] = "    Total cylinders       %10lu    Tracks per cylinder          %10lu\n\n";
-inline constexpr char kFullLabel[] = "    Volume label      \"%12.12s\"    Relative volume number           %5u\n";
-inline constexpr char kFullCluster[] = "    Cluster size               %5u    Transaction count                   N/A\n";
-inline constexpr char kFullFreeBlocks[] = "    Free blocks           %10lu    Maximum files allowed        %10lu\n";
-inline constexpr char kFullExtend[] = "    Extend quantity            %5u    Mount count                           1\n";
+inline constexpr char kFullTotalBlocks[] =
+    "    Total blocks          %10lu    Sectors per track            %10lu\n";
+inline constexpr char kFullCylinders[] =
+    "    Total cylinders       %10lu    Tracks per cylinder          %10lu\n\n";
+inline constexpr char kFullLabel[] =
+    "    Volume label      \"%12.12s\"    Relative volume number           %5u\n";
+inline constexpr char kFullCluster[] =
+    "    Cluster size               %5u    Transaction count                   N/A\n";
+inline constexpr char kFullFreeBlocks[] =
+    "    Free blocks           %10lu    Maximum files allowed        %10lu\n";
+inline constexpr char kFullExtend[] =
+    "    Extend quantity            %5u    Mount count                           1\n";
 inline constexpr char kFullFixed[] =
     "    Mount status              System    Cache name                          N/A\n"
     "    Extent cache size            N/A    Maximum blocks in extent cache      N/A\n"

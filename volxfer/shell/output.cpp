@@ -55,7 +55,9 @@ std::string SystemErrorText() {
   return text && *text ? text : msg::kNoSystemText;
 }
 
-std::string ErrorText(const ods2::Engine& engine) { return ErrorTextForCode(engine.LastError()); }
+std::string ErrorText(const ods2::Engine& engine) {
+  return ErrorTextForCode(engine.LastError());
+}
 
 std::string ErrorTextForCode(int code) {
   if (code >= ods2::kErrorCodeCount || code < 0) return Format(msg::kUnknownErrorCode, code);

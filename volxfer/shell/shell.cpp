@@ -1,8 +1,8 @@
 #include "shell.h"
 
+#include <strings.h>
 #include <cstdio>
 #include <cstdlib>
-#include <strings.h>
 
 #include "messages.h"
 #include "output.h"
@@ -12,8 +12,12 @@ namespace volxfer {
 namespace {
 constexpr std::size_t kVolumeNameLimit = 517;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool SameIgnoringCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n';
+}
+bool SameIgnoringCase(const std::string& a, const char* b) {
+  return strcasecmp(a.c_str(), b) == 0;
+}
 }  // namespace
 
 std::vector<std::string> SplitWords(std::string_view line) {
@@ -28,7 +32,9 @@ std::vector<std::string> SplitWords(std::string_view line) {
   return words;
 }
 
-Shell::Shell() { state_.CurrentDirectory = msg::kNotConnected; }
+Shell::Shell() {
+  state_.CurrentDirectory = msg::kNotConnected;
+}
 
 int Shell::Run(LineReader& reader) {
   std::string line;
@@ -66,7 +72,9 @@ void Shell::RunLine(const std::string& line) {
   (this->*entry->handler)(Words(words).subspan(1));
 }
 
-void Shell::Help(Words) { Print("%s", msg::kHelp); }
+void Shell::Help(Words) {
+  Print("%s", msg::kHelp);
+}
 
 void Shell::Ascii(Words) {
   state_.TransferMode = 1;

@@ -43,9 +43,10 @@ TEST(FileSpecification, NamePartAndVersion) {
     const char* name;
     long version;
   };
-  for (const Row& row : {Row{"FOO.TXT", "FOO.TXT", 0}, Row{"FOO.TXT;", "FOO.TXT", 0}, Row{"FOO.TXT;*", "FOO.TXT", 0},
-                         Row{"FOO.TXT;0", "FOO.TXT", 0}, Row{"FOO.TXT;3", "FOO.TXT", 3},
-                         Row{"FOO.TXT; +12x", "FOO.TXT", 12}, Row{"A;B;2", "A", 0}}) {
+  for (const Row& row :
+       {Row{"FOO.TXT", "FOO.TXT", 0}, Row{"FOO.TXT;", "FOO.TXT", 0}, Row{"FOO.TXT;*", "FOO.TXT", 0},
+        Row{"FOO.TXT;0", "FOO.TXT", 0}, Row{"FOO.TXT;3", "FOO.TXT", 3}, Row{"FOO.TXT; +12x", "FOO.TXT", 12},
+        Row{"A;B;2", "A", 0}}) {
     ods2::FileSpecification spec = ods2::ParseSpecification(row.text);
     EXPECT_EQ(spec.name, row.name) << row.text;
     EXPECT_EQ(spec.version, row.version) << row.text;
@@ -53,7 +54,8 @@ TEST(FileSpecification, NamePartAndVersion) {
 }
 
 // A directory record for the tests that hand-craft directory data.
-std::vector<std::uint8_t> Record(const std::string& name, std::vector<std::uint16_t> versions, std::uint16_t size_override = 0) {
+std::vector<std::uint8_t> Record(const std::string& name, std::vector<std::uint16_t> versions,
+                                 std::uint16_t size_override = 0) {
   std::size_t pad = name.size() % 2;
   std::size_t size = 4 + name.size() + pad + 8 * versions.size();
   std::vector<std::uint8_t> r(2 + size, 0);
@@ -87,7 +89,8 @@ std::vector<std::uint8_t> Blocks(const std::vector<std::vector<std::vector<std::
 std::vector<std::string> Walk(const std::vector<std::uint8_t>& raw, const std::string& spec, int& final_code,
                               std::optional<std::uint16_t> size_in_first_block = {}) {
   VolumeBuilder builder(600, 1);
-  test::BuilderDirectory dir{.name = "RAW", .blocks = static_cast<std::uint32_t>(raw.size() / 512), .raw_records = raw};
+  test::BuilderDirectory dir{
+      .name = "RAW", .blocks = static_cast<std::uint32_t>(raw.size() / 512), .raw_records = raw};
   if (size_in_first_block) dir.eof_vbn = 1, dir.first_free_byte = size_in_first_block;
   builder.AddDirectory(dir);
   ImageFile image(builder.Build());
@@ -157,21 +160,21 @@ std::vector<std::uint8_t> WithRecordAt(std::size_t at, std::vector<std::uint8_t>
   return raw;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Records, DamagedRecords,
-    testing::Values(
-        // A record that would run past its block (records never span blocks).
-        DamageCase{"spans block", WithRecordAt(18, Record("X.TXT", {1}, 600))},
-        // A record inside its block but past the directory's end of file.
-        DamageCase{"past end", WithRecordAt(18, Record("X.TXT", {1})), 30},
-        // A name longer than its record.
-        DamageCase{"long name", [] {
-          auto r = Record("X.TXT", {1});
-          r[5] = 200;
-          return WithRecordAt(18, r);
-        }()},
-        DamageCase{"odd size", WithRecordAt(18, Record("X.TXT", {1}, 15))}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Records, DamagedRecords,
+                         testing::Values(
+                             // A record that would run past its block (records never span blocks).
+                             DamageCase{"spans block", WithRecordAt(18, Record("X.TXT", {1}, 600))},
+                             // A record inside its block but past the directory's end of file.
+                             DamageCase{"past end", WithRecordAt(18, Record("X.TXT", {1})), 30},
+                             // A name longer than its record.
+                             DamageCase{"long name",
+                                        [] {
+                                          auto r = Record("X.TXT", {1});
+                                          r[5] = 200;
+                                          return WithRecordAt(18, r);
+                                        }()},
+                             DamageCase{"odd size", WithRecordAt(18, Record("X.TXT", {1}, 15))}),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(ChangeDir, NotFoundBadHeaderAndNotADirectoryGiveTheirCodes) {
   VolumeBuilder builder(800, 1);
@@ -186,9 +189,9 @@ TEST(ChangeDir, NotFoundBadHeaderAndNotADirectoryGiveTheirCodes) {
     int result;
     int code;
   };
-  for (const Row& row : {Row{"NONE.DIR;1", -1, ods2::ErrFileNotFound}, Row{"BROKEN.DIR;1", -1, ods2::ErrInvalidHeader},
-                         Row{"PLAIN.TXT", -1, ods2::ErrNone}, Row{"S*.DIR", -1, ods2::ErrNone},
-                         Row{"SUB.DIR;1", 0, ods2::ErrNone}}) {
+  for (const Row& row : {Row{"NONE.DIR;1", -1, ods2::ErrFileNotFound},
+                         Row{"BROKEN.DIR;1", -1, ods2::ErrInvalidHeader}, Row{"PLAIN.TXT", -1, ods2::ErrNone},
+                         Row{"S*.DIR", -1, ods2::ErrNone}, Row{"SUB.DIR;1", 0, ods2::ErrNone}}) {
     EXPECT_EQ(engine.ChangeDir(row.spec), row.result) << row.spec;
     EXPECT_EQ(engine.LastError(), row.code) << row.spec;
   }
@@ -210,11 +213,12 @@ TEST(DirSearch, ListsEveryNameOnceWithItsAttributes) {
   ods2::FileInfo info;
   std::vector<std::string> lines;
   while (engine.DirSearch("*.*;*", &info) == 0)
-    lines.push_back(info.name + " " + std::to_string(info.used_blocks) + "/" + std::to_string(info.allocated_blocks));
+    lines.push_back(info.name + " " + std::to_string(info.used_blocks) + "/" +
+                    std::to_string(info.allocated_blocks));
   EXPECT_EQ(engine.LastError(), ods2::ErrFileNotFound);
-  EXPECT_EQ(lines, (std::vector<std::string>{"000000.DIR;1 1/2", "A.DAT;1 1/1", "B.TXT;2 2/2", "BADBLK.SYS;1 0/0",
-                                             "BITMAP.SYS;1 2/2", "CORIMG.SYS;1 0/0", "INDEXF.SYS;1 18/18",
-                                             "VOLSET.SYS;1 0/0"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"000000.DIR;1 1/2", "A.DAT;1 1/1", "B.TXT;2 2/2",
+                                             "BADBLK.SYS;1 0/0", "BITMAP.SYS;1 2/2", "CORIMG.SYS;1 0/0",
+                                             "INDEXF.SYS;1 18/18", "VOLSET.SYS;1 0/0"}));
   EXPECT_EQ(engine.DirSearch("*", nullptr), -1);
   EXPECT_EQ(engine.LastError(), ods2::ErrInvalidArgument);
 }

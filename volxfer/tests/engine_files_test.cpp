@@ -66,11 +66,17 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         HeaderCase{"valid", {.name = "OK.DAT", .data = test::Bytes(700, 1)}, 0},
         HeaderCase{"bad checksum", {.name = "SUM.DAT", .data = test::Bytes(10, 1), .bad_checksum = true}, 10},
-        HeaderCase{"level 3", {.name = "LVL.DAT", .data = test::Bytes(10, 1), .wrong_structure_level = true}, 10},
-        HeaderCase{"foreign sequence", {.name = "SEQ.DAT", .data = test::Bytes(10, 1), .entry_sequence_offset = 1}, 10},
+        HeaderCase{
+            "level 3", {.name = "LVL.DAT", .data = test::Bytes(10, 1), .wrong_structure_level = true}, 10},
+        HeaderCase{"foreign sequence",
+                   {.name = "SEQ.DAT", .data = test::Bytes(10, 1), .entry_sequence_offset = 1},
+                   10},
         HeaderCase{"volume set", {.name = "RVN.DAT", .data = test::Bytes(10, 1), .entry_rvn = 1}, 12},
-        HeaderCase{"eof beyond allocation", {.name = "EOF.DAT", .data = test::Bytes(600, 1), .eof_vbn = 4}, 10},
-        HeaderCase{"eof exactly at allocation", {.name = "FULL.DAT", .data = test::Bytes(1024, 1), .eof_vbn = 3, .first_free_byte = 0}, 0}),
+        HeaderCase{
+            "eof beyond allocation", {.name = "EOF.DAT", .data = test::Bytes(600, 1), .eof_vbn = 4}, 10},
+        HeaderCase{"eof exactly at allocation",
+                   {.name = "FULL.DAT", .data = test::Bytes(1024, 1), .eof_vbn = 3, .first_free_byte = 0},
+                   0}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(HeaderLbn, RefusesNumbersThatNameNoHeader) {
@@ -96,7 +102,9 @@ TEST_P(PointerFormats, MapExactlyTheBlocksTheyCount) {
   const auto [format, blocks] = GetParam();
   VolumeBuilder builder(18000, 1);
   // Two extents of the same format and count, so the second pointer's start is found too.
-  BuilderFile f{.name = "MAP.DAT", .data = test::Bytes(2 * blocks * 512ull, 3), .extents = {blocks, blocks},
+  BuilderFile f{.name = "MAP.DAT",
+                .data = test::Bytes(2 * blocks * 512ull, 3),
+                .extents = {blocks, blocks},
                 .pointer_format = format};
   if (format == 1 && blocks > 256) GTEST_SKIP() << "format 1 counts at most 256";
   if (2 * blocks > 16500) f.extents = {blocks}, f.data.resize(blocks * 512ull);
@@ -116,14 +124,18 @@ TEST_P(PointerFormats, MapExactlyTheBlocksTheyCount) {
 
 INSTANTIATE_TEST_SUITE_P(FormatsAndCounts, PointerFormats,
                          testing::Values(MapCase{1, 1}, MapCase{1, 256}, MapCase{2, 1}, MapCase{2, 256},
-                                         MapCase{2, 16384}, MapCase{3, 1}, MapCase{3, 256}, MapCase{3, 16384}),
+                                         MapCase{2, 16384}, MapCase{3, 1}, MapCase{3, 256},
+                                         MapCase{3, 16384}),
                          [](const auto& info) {
-                           return "format" + std::to_string(info.param.format) + "_count" + std::to_string(info.param.blocks);
+                           return "format" + std::to_string(info.param.format) + "_count" +
+                                  std::to_string(info.param.blocks);
                          });
 
 TEST(ExtensionHeaders, MapVirtualBlocksAcrossTheChainInOrder) {
   VolumeBuilder builder(1200, 2);
-  BuilderFile f{.name = "CHAIN.DAT", .data = test::Bytes(9 * 512 + 17, 5), .extents = {2, 4, 2, 2},
+  BuilderFile f{.name = "CHAIN.DAT",
+                .data = test::Bytes(9 * 512 + 17, 5),
+                .extents = {2, 4, 2, 2},
                 .extension_headers = 2};
   builder.AddFile(f);
   MountedBuild m(builder);
@@ -144,19 +156,24 @@ TEST(ExtensionHeaders, MapVirtualBlocksAcrossTheChainInOrder) {
 TEST(ExtensionHeaders, IndexFileMapInItsExtensionStillFindsEveryHeader) {
   VolumeBuilder builder(900, 1);
   builder.damage().index_map_in_extension = true;
-  for (int i = 0; i < 3; ++i) builder.AddFile({.name = "F" + std::to_string(i) + ".DAT", .data = test::Bytes(40, static_cast<std::uint8_t>(i))});
+  for (int i = 0; i < 3; ++i)
+    builder.AddFile(
+        {.name = "F" + std::to_string(i) + ".DAT", .data = test::Bytes(40, static_cast<std::uint8_t>(i))});
   MountedBuild m(builder);
   ASSERT_TRUE(m.mounted());
   EXPECT_EQ(m.volume().index_file().headers().size(), 2u);
   for (int i = 0; i < 3; ++i) {
     ods2::OpenFile file;
-    EXPECT_TRUE(file.Access(m.volume(), ods2::kWholeFile, builder.built("F" + std::to_string(i) + ".DAT;1").id)) << i;
+    EXPECT_TRUE(
+        file.Access(m.volume(), ods2::kWholeFile, builder.built("F" + std::to_string(i) + ".DAT;1").id))
+        << i;
   }
 }
 
 TEST(ExtensionHeaders, AChainThatLoopsIsAnInvalidHeaderNotAHang) {
   VolumeBuilder builder(800, 1);
-  builder.AddFile({.name = "LOOP.DAT", .data = test::Bytes(1024, 1), .extents = {1, 1}, .extension_headers = 1});
+  builder.AddFile(
+      {.name = "LOOP.DAT", .data = test::Bytes(1024, 1), .extents = {1, 1}, .extension_headers = 1});
   std::vector<std::uint8_t> bytes = builder.Build();
   // Point the extension header back at the first header.
   const auto& built = builder.built("LOOP.DAT;1");
@@ -196,10 +213,16 @@ TEST(Attributes, GetCopiesTheHeaderAndSetWritesItBack) {
   setenv("TZ", "UTC", 1);
   tzset();
   VolumeBuilder builder(800, 1);
-  builder.AddFile({.name = "ATTR.TXT", .version = 3, .data = test::Bytes(1000, 4),
+  builder.AddFile({.name = "ATTR.TXT",
+                   .version = 3,
+                   .data = test::Bytes(1000, 4),
                    .creation_ticks = test::TicksFromUnix(1'000'000'000, 42),
-                   .revision_ticks = test::TicksFromUnix(-86'400), .record_type = 2, .record_attributes = 2,
-                   .owner_member = 0x0107, .owner_group = 0x0203, .protection = 0xE801});
+                   .revision_ticks = test::TicksFromUnix(-86'400),
+                   .record_type = 2,
+                   .record_attributes = 2,
+                   .owner_member = 0x0107,
+                   .owner_group = 0x0203,
+                   .protection = 0xE801});
   MountedBuild m(builder, false);
   ASSERT_TRUE(m.mounted());
   ods2::FileId id = builder.built("ATTR.TXT;3").id;
@@ -248,14 +271,17 @@ TEST(Dates, BeforeAndAtTheStartOf1970ShowAsItsStart) {
     EXPECT_EQ(std::vector<int>({d.century, d.year, d.month, d.day, d.hour, d.minute, d.second}),
               std::vector<int>({19, 70, 1, 1, 0, 0, 0}));
   }
-  ods2::BrokenDownDate late = ods2::ConvertDate(test::TicksFromUnix(4'102'444'799, 99));  // 2099-12-31 23:59:59.99
-  EXPECT_EQ(std::vector<int>({late.century, late.year, late.month, late.day, late.hour, late.minute, late.second, late.hundredths}),
+  ods2::BrokenDownDate late =
+      ods2::ConvertDate(test::TicksFromUnix(4'102'444'799, 99));  // 2099-12-31 23:59:59.99
+  EXPECT_EQ(std::vector<int>({late.century, late.year, late.month, late.day, late.hour, late.minute,
+                              late.second, late.hundredths}),
             std::vector<int>({20, 99, 12, 31, 23, 59, 59, 99}));
 }
 
 TEST(Deaccess, FileMarkedForDeleteGivesBackItsClustersAndNumber) {
   VolumeBuilder builder(800, 2);
-  builder.AddFile({.name = "GONE.DAT", .data = test::Bytes(5 * 512, 1), .extents = {2, 4}, .marked_for_delete = true});
+  builder.AddFile(
+      {.name = "GONE.DAT", .data = test::Bytes(5 * 512, 1), .extents = {2, 4}, .marked_for_delete = true});
   MountedBuild m(builder, false);
   ASSERT_TRUE(m.mounted());
   const test::BuiltFile& gone = builder.built("GONE.DAT;1");

@@ -50,11 +50,16 @@ TEST_P(HomeBlockSearch, MountsOnlyFromAValidHomeBlock) {
 INSTANTIATE_TEST_SUITE_P(
     Damage, HomeBlockSearch,
     testing::Values(HomeBlockCase{"intact", [](test::BuilderDamage&) {}, true},
-                    HomeBlockCase{"primary bad, copy at 1034", [](test::BuilderDamage& d) { d.bad_primary_home_block = true; }, true},
-                    HomeBlockCase{"second checksum wrong", [](test::BuilderDamage& d) { d.wrong_second_checksum = true; }, false},
-                    HomeBlockCase{"structure level 3", [](test::BuilderDamage& d) { d.wrong_structure_level = true; }, false},
-                    HomeBlockCase{"only four reserved files", [](test::BuilderDamage& d) { d.reserved_files = 4; }, false},
-                    HomeBlockCase{"maximum files not above reserved", [](test::BuilderDamage& d) { d.max_files = 6; }, false}),
+                    HomeBlockCase{"primary bad, copy at 1034",
+                                  [](test::BuilderDamage& d) { d.bad_primary_home_block = true; }, true},
+                    HomeBlockCase{"second checksum wrong",
+                                  [](test::BuilderDamage& d) { d.wrong_second_checksum = true; }, false},
+                    HomeBlockCase{"structure level 3",
+                                  [](test::BuilderDamage& d) { d.wrong_structure_level = true; }, false},
+                    HomeBlockCase{"only four reserved files",
+                                  [](test::BuilderDamage& d) { d.reserved_files = 4; }, false},
+                    HomeBlockCase{"maximum files not above reserved",
+                                  [](test::BuilderDamage& d) { d.max_files = 6; }, false}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(HomeBlockSearch, ImageShorterThanTwoBlocksFails) {
@@ -69,7 +74,8 @@ TEST(HomeBlockSearch, EachCheckedFieldRejectsTheBlock) {
   ASSERT_TRUE(ods2::HomeBlock::Check(home));
   // Offset and a value that must fail the check once both checksums are made right again.
   const std::vector<std::pair<std::size_t, std::uint32_t>> breakers = {
-      {0, 0}, {4, 0}, {8, 0}, {12, 0}, {14, 0}, {16, 0}, {24, 0}, {28, 16777216}, {32, 0}, {36, 1}, {496, 'X'}};
+      {0, 0},  {4, 0},         {8, 0},  {12, 0}, {14, 0},   {16, 0},
+      {24, 0}, {28, 16777216}, {32, 0}, {36, 1}, {496, 'X'}};
   for (auto [offset, value] : breakers) {
     std::vector<std::uint8_t> copy(home.begin(), home.end());
     if (offset == 12 || offset == 496)

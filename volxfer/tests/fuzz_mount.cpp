@@ -1,11 +1,11 @@
 // Fuzz target: mounts a mutated volume image read/write, walks its reserved files and directory
 // tree, and closes it. The first input byte picks whether checksums are made right first, so that
 // mutations also reach the checks behind them.
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "ods2/directory.h"
@@ -40,7 +40,8 @@ void WalkDirectories(ods2::Engine& engine, int depth) {
   ods2::FileInfo info;
   std::vector<std::string> subdirectories;
   for (int guard = 0; guard < 4096 && engine.DirSearch("*.*;*", &info) == 0; ++guard)
-    if (info.name.find(".DIR;") != std::string::npos && subdirectories.size() < 4) subdirectories.push_back(info.name);
+    if (info.name.find(".DIR;") != std::string::npos && subdirectories.size() < 4)
+      subdirectories.push_back(info.name);
   if (depth == 0) return;
   for (const std::string& name : subdirectories) {
     if (name.rfind("000000.DIR", 0) == 0 || engine.ChangeDir(name.c_str()) != 0) continue;

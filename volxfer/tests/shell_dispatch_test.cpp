@@ -33,26 +33,31 @@ INSTANTIATE_TEST_SUITE_P(
                     Abbreviation{"sho", "show_dev"}, Abbreviation{"show_de", "show_dev"},
                     Abbreviation{"show_def", "show_def"}, Abbreviation{"show_dev", "show_dev"},
                     Abbreviation{"show_dev/ful", nullptr}, Abbreviation{"show_dev/full", "show_dev/full"},
-                    Abbreviation{"st", "status"}, Abbreviation{"re", "recv"}, Abbreviation{"dir/s", "dir/size"},
-                    Abbreviation{"dir/d", "dir/date"}, Abbreviation{"dir/f", "dir/file_id"},
-                    Abbreviation{"dir/p", "dir/prot"}, Abbreviation{"dis", "disconnect"}, Abbreviation{"cdu", "cdup"},
-                    Abbreviation{"lc", "lcd"}, Abbreviation{"lo", "lo"}, Abbreviation{"op", "open"},
-                    Abbreviation{"?", "?"}, Abbreviation{"cd", "cd"}, Abbreviation{"cl", "close"},
-                    Abbreviation{"di", nullptr}, Abbreviation{"dir/", nullptr}, Abbreviation{"a", nullptr},
-                    Abbreviation{"as", nullptr}, Abbreviation{"e", nullptr}, Abbreviation{"s", nullptr},
-                    Abbreviation{"v", nullptr}, Abbreviation{"l", nullptr}, Abbreviation{"p", nullptr},
-                    Abbreviation{"g", nullptr}, Abbreviation{"c", nullptr}, Abbreviation{"d", nullptr},
-                    Abbreviation{"quits", nullptr}, Abbreviation{"Quit", nullptr}, Abbreviation{"HELP", nullptr},
-                    Abbreviation{"mkdir", nullptr}, Abbreviation{"del", nullptr}, Abbreviation{"delete", nullptr}),
+                    Abbreviation{"st", "status"}, Abbreviation{"re", "recv"},
+                    Abbreviation{"dir/s", "dir/size"}, Abbreviation{"dir/d", "dir/date"},
+                    Abbreviation{"dir/f", "dir/file_id"}, Abbreviation{"dir/p", "dir/prot"},
+                    Abbreviation{"dis", "disconnect"}, Abbreviation{"cdu", "cdup"}, Abbreviation{"lc", "lcd"},
+                    Abbreviation{"lo", "lo"}, Abbreviation{"op", "open"}, Abbreviation{"?", "?"},
+                    Abbreviation{"cd", "cd"}, Abbreviation{"cl", "close"}, Abbreviation{"di", nullptr},
+                    Abbreviation{"dir/", nullptr}, Abbreviation{"a", nullptr}, Abbreviation{"as", nullptr},
+                    Abbreviation{"e", nullptr}, Abbreviation{"s", nullptr}, Abbreviation{"v", nullptr},
+                    Abbreviation{"l", nullptr}, Abbreviation{"p", nullptr}, Abbreviation{"g", nullptr},
+                    Abbreviation{"c", nullptr}, Abbreviation{"d", nullptr}, Abbreviation{"quits", nullptr},
+                    Abbreviation{"Quit", nullptr}, Abbreviation{"HELP", nullptr},
+                    Abbreviation{"mkdir", nullptr}, Abbreviation{"del", nullptr},
+                    Abbreviation{"delete", nullptr}),
     [](const auto& info) { return "row" + std::to_string(info.index); });
 
 TEST(CommandTable, HoldsTheThirtyOneEntriesInOrder) {
   std::vector<std::string_view> names;
   for (const auto& entry : volxfer::CommandTable()) names.push_back(entry.name);
-  EXPECT_EQ(names, (std::vector<std::string_view>{
-                       "?", "ascii", "bin", "bye", "cd", "cdup", "close", "debug", "dir", "dir/date", "dir/file_id",
-                       "dir/prot", "dir/size", "disconnect", "exit", "get", "help", "lcd", "lo", "ls", "mode", "open",
-                       "put", "pwd", "quit", "recv", "show_dev", "show_dev/full", "show_def", "status", "vi"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string_view>{
+                "?",        "ascii",  "bin",      "bye",         "cd",       "cdup",     "close",
+                "debug",    "dir",    "dir/date", "dir/file_id", "dir/prot", "dir/size", "disconnect",
+                "exit",     "get",    "help",     "lcd",         "lo",       "ls",       "mode",
+                "open",     "put",    "pwd",      "quit",        "recv",     "show_dev", "show_dev/full",
+                "show_def", "status", "vi"}));
 }
 
 TEST(SplitWords, BlanksTabsAndLineEndsSeparateWords) {

@@ -16,8 +16,8 @@ namespace test {
 class ImageFile {
  public:
   explicit ImageFile(const std::vector<std::uint8_t>& bytes) : path_(TempPath("vol")) {
-    std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path_, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   ~ImageFile() { std::filesystem::remove(path_); }
   ImageFile(const ImageFile&) = delete;

@@ -1,5 +1,6 @@
 #include "volume_builder.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -8,7 +9,6 @@
 #include <fstream>
 #include <map>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "ods2/little_endian.h"
 #include "ods2/retrieval_pointer.h"
@@ -85,7 +85,8 @@ std::size_t WritePointer(std::span<std::uint8_t> h, std::size_t at, const Extent
 }
 
 void PadText(std::span<std::uint8_t> b, std::size_t at, const std::string& text, std::size_t width) {
-  for (std::size_t i = 0; i < width; ++i) b[at + i] = i < text.size() ? static_cast<std::uint8_t>(text[i]) : ' ';
+  for (std::size_t i = 0; i < width; ++i)
+    b[at + i] = i < text.size() ? static_cast<std::uint8_t>(text[i]) : ' ';
 }
 }  // namespace
 
@@ -127,7 +128,8 @@ struct VolumeBuilder::Layout {
     std::size_t start = next_cluster;
     for (std::size_t run = 0; run < clusters; ++start) {
       if (start + clusters > used.size()) throw std::length_error("volume too small");
-      for (run = 0; run < clusters && !used[start + run]; ++run) {}
+      for (run = 0; run < clusters && !used[start + run]; ++run) {
+      }
       if (run == clusters) break;
     }
     Extent e{static_cast<std::uint64_t>(start) * c, clusters * c};
@@ -154,15 +156,18 @@ struct VolumeBuilder::Run {
   Extent index_region{};
   Extent bitmap_extent{};
   std::uint32_t next_number;
-  std::map<std::string, FileId> directory_ids;  // "" is the master directory
+  std::map<std::string, FileId> directory_ids;        // "" is the master directory
   std::map<std::string, std::vector<Entry>> entries;  // by directory
   std::vector<HeaderPlan> plans;
 
   explicit Run(VolumeBuilder& builder)
-      : b(builder), c(builder.cluster_), reserved(builder.damage_.reserved_files.value_or(6)),
+      : b(builder),
+        c(builder.cluster_),
+        reserved(builder.damage_.reserved_files.value_or(6)),
         max_files(builder.damage_.max_files.value_or(256)),
         ibmap_blocks(static_cast<std::uint16_t>(std::max<std::uint32_t>(1, (max_files + 4095) / 4096))),
-        alternate_home(builder.blocks_ > 1034u + builder.cluster_), next_number(reserved + 1u) {
+        alternate_home(builder.blocks_ > 1034u + builder.cluster_),
+        next_number(reserved + 1u) {
     L.c = c;
     L.image.assign(static_cast<std::size_t>(b.blocks_) * kBlock, 0);
     L.used.assign(b.blocks_ / c, false);
@@ -176,8 +181,8 @@ struct VolumeBuilder::Run {
     if (alternate_home) L.MarkUsed(1034 - 1034 % c, c);
     std::uint32_t extension_count = 0;
     for (const auto& f : b.files_) extension_count += static_cast<std::uint32_t>(f.extension_headers);
-    std::uint32_t header_blocks = reserved + static_cast<std::uint32_t>(b.files_.size() + b.directories_.size()) +
-                                  extension_count + 4;
+    std::uint32_t header_blocks =
+        reserved + static_cast<std::uint32_t>(b.files_.size() + b.directories_.size()) + extension_count + 4;
     index_region = L.Allocate(ibmap_blocks + header_blocks);
   }
 
@@ -186,7 +191,8 @@ struct VolumeBuilder::Run {
     directory_ids[""] = ods2::kMasterDirectoryId;
     for (const auto& d : b.directories_)
       directory_ids[d.name] = FileId{static_cast<std::uint16_t>(next_number++), 1, 0, 0};
-    const char* names[] = {"INDEXF.SYS", "BITMAP.SYS", "BADBLK.SYS", "000000.DIR", "CORIMG.SYS", "VOLSET.SYS"};
+    const char* names[] = {"INDEXF.SYS", "BITMAP.SYS", "BADBLK.SYS",
+                           "000000.DIR", "CORIMG.SYS", "VOLSET.SYS"};
     for (std::uint16_t n = 1; n <= (HasVolumeSet() ? 6 : 5); ++n)
       entries[""].push_back({names[n - 1], 1, FileId{n, n, 0, 0}});
   }
@@ -204,7 +210,8 @@ struct VolumeBuilder::Run {
       for (std::uint32_t k = 0; k < e.count; ++k) out.lbns.push_back(e.lbn + k);
     if (out.lbns.size() < data_blocks) throw std::logic_error("extents smaller than the data of " + f.name);
     for (std::size_t k = 0; k < data_blocks; ++k)
-      std::memcpy(L.Block(out.lbns[k]).data(), f.data.data() + k * kBlock, std::min(kBlock, f.data.size() - k * kBlock));
+      std::memcpy(L.Block(out.lbns[k]).data(), f.data.data() + k * kBlock,
+                  std::min(kBlock, f.data.size() - k * kBlock));
     return extents;
   }
 
@@ -219,7 +226,8 @@ struct VolumeBuilder::Run {
       h.number = numbers[p];
       h.name = f.name + ";" + std::to_string(f.version);
       std::size_t from = extents.size() * p / parts, to = extents.size() * (p + 1) / parts;
-      h.extents.assign(extents.begin() + static_cast<std::ptrdiff_t>(from), extents.begin() + static_cast<std::ptrdiff_t>(to));
+      h.extents.assign(extents.begin() + static_cast<std::ptrdiff_t>(from),
+                       extents.begin() + static_cast<std::ptrdiff_t>(to));
       h.pointer_format = f.pointer_format;
       if (p + 1 < parts) h.extension = FileId{static_cast<std::uint16_t>(numbers[p + 1]), 1, 0, 0};
       h.segment = static_cast<std::uint16_t>(p);
@@ -253,7 +261,8 @@ struct VolumeBuilder::Run {
     std::size_t pos = 0;
     for (std::size_t i = 0; i < list.size();) {
       std::size_t j = i + 1;
-      while (j < list.size() && list[j].name == list[i].name && !list[i].own_record && !list[j].own_record) ++j;
+      while (j < list.size() && list[j].name == list[i].name && !list[i].own_record && !list[j].own_record)
+        ++j;
       pos = PutRecord(data, pos, list, i, j);
       i = j;
     }
@@ -261,8 +270,8 @@ struct VolumeBuilder::Run {
   }
 
   // Writes entries [i, j) as one record at `pos` (or the next block); the position after it.
-  static std::size_t PutRecord(std::vector<std::uint8_t>& data, std::size_t pos, const std::vector<Entry>& list,
-                               std::size_t i, std::size_t j) {
+  static std::size_t PutRecord(std::vector<std::uint8_t>& data, std::size_t pos,
+                               const std::vector<Entry>& list, std::size_t i, std::size_t j) {
     std::size_t name_length = list[i].name.size();
     std::size_t size = 4 + name_length + name_length % 2 + 8 * (j - i);
     if (pos % kBlock + 2 + size > kBlock) pos = (pos / kBlock + 1) * kBlock;
@@ -306,8 +315,12 @@ struct VolumeBuilder::Run {
   void PlanReservedFiles() {
     std::uint32_t bitmap_blocks = (b.blocks_ / c + 4095) / 4096;
     bitmap_extent = L.Allocate(1 + bitmap_blocks);
-    HeaderPlan bitmap{.number = 2, .name = "BITMAP.SYS;1", .extents = {bitmap_extent}, .characteristics = 1u << 7,
-                      .allocated = bitmap_extent.count, .eof_vbn = bitmap_extent.count + 1};
+    HeaderPlan bitmap{.number = 2,
+                      .name = "BITMAP.SYS;1",
+                      .extents = {bitmap_extent},
+                      .characteristics = 1u << 7,
+                      .allocated = bitmap_extent.count,
+                      .eof_vbn = bitmap_extent.count + 1};
     plans.push_back(bitmap);
     HeaderPlan index{.number = 1, .name = "INDEXF.SYS;1"};
     Extent lead{0, 4u * c};
@@ -362,9 +375,11 @@ struct VolumeBuilder::Run {
     PutU64(h, 110, p.file ? p.file->revision_ticks : 0);
     PadText(h, 134, "", 65);
     std::size_t at = 200;
-    for (const Extent& e : p.extents) at += WritePointer(h, at, e, p.pointer_format ? p.pointer_format : SmallestFormat(e));
+    for (const Extent& e : p.extents)
+      at += WritePointer(h, at, e, p.pointer_format ? p.pointer_format : SmallestFormat(e));
     h[58] = static_cast<std::uint8_t>((at - 200) / 2);
-    PutU16(h, 510, static_cast<std::uint16_t>(WordChecksum(h, 510) + (p.file && p.file->bad_checksum ? 1 : 0)));
+    PutU16(h, 510,
+           static_cast<std::uint16_t>(WordChecksum(h, 510) + (p.file && p.file->bad_checksum ? 1 : 0)));
   }
 
   void WriteBitmaps() {
@@ -372,7 +387,8 @@ struct VolumeBuilder::Run {
     for (const HeaderPlan& p : plans) in_use.at(p.number) = true;
     for (std::uint32_t n = 1; n <= reserved; ++n) in_use[n] = true;
     for (std::uint32_t n = 1; n <= max_files; ++n)
-      if (in_use[n]) L.image[index_region.lbn * kBlock + (n - 1) / 8] |= static_cast<std::uint8_t>(1u << ((n - 1) % 8));
+      if (in_use[n])
+        L.image[index_region.lbn * kBlock + (n - 1) / 8] |= static_cast<std::uint8_t>(1u << ((n - 1) % 8));
     // Storage control block, then one bit per cluster (set = free).
     std::span<std::uint8_t> scb = L.Block(bitmap_extent.lbn);
     PutU16(scb, 2, c);
@@ -415,7 +431,8 @@ struct VolumeBuilder::Run {
     PadText(hb, 484, b.owner, 12);
     PadText(hb, 496, "DECFILE11B", 12);
     PutU16(hb, 58, WordChecksum(hb, 58));
-    PutU16(hb, 510, static_cast<std::uint16_t>(WordChecksum(hb, 510) + (damage.wrong_second_checksum ? 1 : 0)));
+    PutU16(hb, 510,
+           static_cast<std::uint16_t>(WordChecksum(hb, 510) + (damage.wrong_second_checksum ? 1 : 0)));
     std::memcpy(L.Block(1).data(), home.data(), kBlock);
     if (alternate_home) std::memcpy(L.Block(1034).data(), home.data(), kBlock);
     if (damage.bad_primary_home_block) std::fill_n(L.Block(1).begin(), kBlock, 0x5A);
@@ -428,7 +445,8 @@ std::vector<std::uint8_t> VolumeBuilder::Build() {
   run.LayIndexFile();
   run.NumberDirectoriesAndListReservedFiles();
   for (const BuilderFile& f : files_) run.PlanFile(f);
-  for (const auto& d : directories_) run.entries[d.parent].push_back({d.name + ".DIR", 1, run.directory_ids[d.name]});
+  for (const auto& d : directories_)
+    run.entries[d.parent].push_back({d.name + ".DIR", 1, run.directory_ids[d.name]});
   run.PlanDirectory("", nullptr, ods2::kMasterDirectoryId, ods2::kMasterDirectoryId);
   for (const auto& d : directories_)
     run.PlanDirectory(d.name, &d, run.directory_ids[d.name], run.directory_ids[d.parent]);

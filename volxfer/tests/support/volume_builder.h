@@ -18,7 +18,7 @@ struct BuilderFile {
   std::vector<std::uint8_t> data{};
   // Blocks of each extent; empty means one extent holding the data (none for an empty file).
   std::vector<std::uint32_t> extents{};
-  int pointer_format = 0;  // 0 picks the smallest format that holds each extent
+  int pointer_format = 0;     // 0 picks the smallest format that holds each extent
   int extension_headers = 0;  // further headers the extents are spread over
   std::uint64_t creation_ticks = 0;
   std::uint64_t revision_ticks = 0;
@@ -40,7 +40,7 @@ struct BuilderFile {
 };
 
 struct BuilderDirectory {
-  std::string name{};  // without .DIR
+  std::string name{};    // without .DIR
   std::string parent{};  // empty for the master directory
   std::uint32_t blocks = 2;
   // Raw record bytes instead of records made from the files (records are written block by block).
@@ -51,8 +51,8 @@ struct BuilderDirectory {
 
 struct BuilderDamage {
   bool bad_primary_home_block = false;  // LBN 1 unusable, the copy at 1034 good
-  bool wrong_second_checksum = false;  // both copies
-  bool wrong_structure_level = false;  // both copies
+  bool wrong_second_checksum = false;   // both copies
+  bool wrong_structure_level = false;   // both copies
   bool index_map_in_extension = false;  // the index file's header region described by its extension
   std::optional<std::uint32_t> max_files{};
   std::optional<std::uint16_t> reserved_files{};
