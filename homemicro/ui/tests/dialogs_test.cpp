@@ -201,6 +201,10 @@ void DialogsTest::settingsKeepsOutOfRangeValuesUntilEdited() {
   QCOMPARE(speed, 49000);
   options.seRepaint->setValue(7);
   QCOMPARE(repaint, 7);
+  // Enter in a spin box closes the dialog too.
+  options.seRepaint->setFocus();
+  QTest::keyClick(options.seRepaint, Qt::Key_Return);
+  QVERIFY(!options.isVisible());
 }
 
 void DialogsTest::directoryChooserCancelGoesBack() {
