@@ -55,7 +55,10 @@ int Engine::VolumeClose(int handle) {
     return -1;
   }
   DropCurrentDirectory();
-  if (!volume_->Close()) return -1;
+  if (!volume_->Close()) {
+    current_directory_ = &volume_->master_directory();  // the volume stays, so must a directory
+    return -1;
+  }
   volume_.reset();
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "open_file.h"
 
 #include <algorithm>
+#include <new>
 
 #include "volume.h"
 
@@ -64,13 +65,21 @@ bool OpenFile::MakeWindow(int window_request, const FileId& id) {
 }
 
 bool OpenFile::FillWindow(std::uint32_t blocks) {
-  // A window can never be larger than the device; a header claiming more is damaged.
-  if (blocks > volume_->device_blocks()) {
+  // A window can never be larger than the device; a header claiming more is damaged. Past the
+  // cap (2 GiB, far more than any directory or bitmap needs) memory is not spent on it either.
+  constexpr std::uint32_t kWindowLimit = 1u << 22;
+  if (blocks > volume_->device_blocks() || blocks > kWindowLimit) {
     Deaccess();
     volume_->SetError(ErrInvalidHeader);
     return false;
   }
-  window_.emplace(blocks);
+  try {
+    window_.emplace(blocks);
+  } catch (const std::bad_alloc&) {
+    Deaccess();
+    volume_->SetError(ErrInvalidHeader);
+    return false;
+  }
   if (MapBlocks(0, blocks, false) != static_cast<std::int64_t>(blocks)) {
     int code = volume_->error();
     Deaccess();
