@@ -1,8 +1,10 @@
-// The host services of the core for a run without a window: message boxes go to standard
-// error, questions and the open dialog are answered from the command line.
+// The core's host services for a run without a window: message boxes go to standard error,
+// the overwrite question and the open dialog are answered from the command line, the speaker
+// and the end-of-program request go to the owner's handlers.
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -10,32 +12,43 @@
 
 namespace bkrun {
 
+// Prints a message box's text as "Emul: TEXT" on standard error.
+inline void PrintMessageBox(std::string_view text) {
+  std::fprintf(stderr, "Emul: %.*s\n", static_cast<int>(text.size()), text.data());
+  std::fflush(stderr);
+}
+
 class ConsoleHost : public homemicro::HostServices {
  public:
-  ConsoleHost(bool overwriteAnswer, std::optional<std::string> openFile)
-      : overwriteAnswer_(overwriteAnswer), openFile_(std::move(openFile)) {}
+  struct Handlers {
+    std::function<void(uint16_t)> speaker;  // each speaker output while sound is on
+    std::function<void()> endProgram;
+  };
 
-  void ShowMessage(std::string_view text, homemicro::MessageIcon) override { Print(text); }
+  ConsoleHost(bool overwriteAnswer, std::optional<std::string> openFile, Handlers handlers)
+      : overwriteAnswer_(overwriteAnswer), openFile_(std::move(openFile)), handlers_(std::move(handlers)) {}
+
+  void ShowMessage(std::string_view text, homemicro::MessageIcon) override { PrintMessageBox(text); }
   bool AskYesNo(std::string_view text) override {
-    Print(text);
+    PrintMessageBox(text);
     return overwriteAnswer_;
   }
+  // Nothing to stop: the run ends when its limits say so.
   void StopRunTimer() override {}
   void StartRunTimer() override {}
-  void SpeakerOutput(uint16_t) override {}
+  void SpeakerOutput(uint16_t portValue) override { handlers_.speaker(portValue); }
   std::optional<std::string> OpenFileDialog(const homemicro::OpenFileRequest&) override { return openFile_; }
-  void EndProgram() override { endRequested_ = true; }
+  void EndProgram() override {
+    endRequested_ = true;
+    handlers_.endProgram();
+  }
 
   bool EndRequested() const { return endRequested_; }
 
  private:
-  static void Print(std::string_view text) {
-    std::fprintf(stderr, "Emul: %.*s\n", static_cast<int>(text.size()), text.data());
-    std::fflush(stderr);
-  }
-
   bool overwriteAnswer_;
   std::optional<std::string> openFile_;
+  Handlers handlers_;
   bool endRequested_ = false;
 };
 

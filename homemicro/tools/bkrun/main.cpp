@@ -6,13 +6,17 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "console_host.h"
 #include "disassembler.h"
 #include "homemicro/core/machine.h"
+#include "homemicro/frontend/wav_file.h"
 #include "options.h"
 #include "png_writer.h"
 #include "runner.h"
 #include "screen_image.h"
+#include "settings_setup.h"
 
 namespace {
 
@@ -84,9 +88,9 @@ void PrintDisassembly(Machine& machine, const bkrun::DumpRequest& request) {
     std::printf("%s\n", line.c_str());
 }
 
-bool WriteScreen(const Machine& machine, const std::string& file, bool twoBit, std::string& error) {
+bool WriteScreen(bkrun::HeadlessEmulator& emulator, const std::string& file, std::string& error) {
   const bool pgm = file.size() >= 4 && file.compare(file.size() - 4, 4, ".pgm") == 0;
-  const bkrun::Image image = bkrun::RenderScreen(machine, twoBit, pgm);
+  const bkrun::Image image = bkrun::RenderScreen(emulator.UpdatedScreen(), emulator.State().OneBitMode, pgm);
   const std::vector<uint8_t> bytes = pgm ? bkrun::EncodePgm(image) : bkrun::EncodePng(image);
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -95,37 +99,41 @@ bool WriteScreen(const Machine& machine, const std::string& file, bool twoBit, s
   return static_cast<bool>(out);
 }
 
+bool WriteSound(const bkrun::HeadlessEmulator& emulator, const std::string& file, std::string& error) {
+  const std::string failure = homemicro::WriteWavFile(file, emulator.Sound(), bkrun::kSoundSampleRate);
+  if (!failure.empty()) error = "cannot write '" + file + "': " + failure;
+  return failure.empty();
+}
+
 int Run(const bkrun::Options& options) {
   if (options.romFile && !IsReadableFile(*options.romFile)) return Fail("cannot read ROM file '" + *options.romFile + "'");
   for (const auto& load : options.loads)
     if (!IsReadableFile(load.file)) return Fail("cannot read '" + load.file + "'");
 
-  homemicro::FrontEndSettings settings;
-  settings.StartAddress = options.startAddress;
-  settings.RomWriteControl = options.romProtect;
-  settings.SoundOn = false;
-  // Without --rom the reset looks for a file with no name, which never exists.
-  const fs::path rom = options.romFile ? fs::path(*options.romFile) : fs::path();
-  settings.StartDirectory = rom.parent_path().string();
-  settings.RomFileName = rom.filename().string();
-  bkrun::ConsoleHost host(options.overwrite, options.openFile);
-  Machine machine(settings, host);
-
-  machine.HardReset();
-  if (host.EndRequested()) return kExitError;
+  const auto emulator =
+      std::make_unique<bkrun::HeadlessEmulator>(options.overwrite, options.openFile, options.wavFile.has_value());
+  if (const auto failure = bkrun::ApplySettings(options, *emulator)) {
+    if (!failure->messageBox) return Fail(failure->text);
+    bkrun::PrintMessageBox(failure->text);
+    return kExitError;
+  }
+  Machine& machine = emulator->GetMachine();
+  if (!emulator->HardReset()) return kExitError;
   std::string error;
   for (const auto& load : options.loads)
     if (!LoadFile(machine, load, error)) return Fail(error);
   ApplyRegistersAndFlags(machine, options);
 
-  bkrun::RunMachine(machine, {options.steps, options.ticks, options.speed, options.breakAddress, options.keys});
+  const bkrun::RunEnd end = emulator->Run({options.steps, options.ticks, options.keys});
+  if (end == bkrun::RunEnd::Failed) bkrun::PrintMessageBox(emulator->FailureMessage());
 
   if (options.printRegisters) PrintRegisters(machine);
   for (const auto& dump : options.dumps) PrintDump(machine, dump);
   for (const auto& request : options.disassembly) PrintDisassembly(machine, request);
   std::fflush(stdout);
-  if (options.screenFile && !WriteScreen(machine, *options.screenFile, options.twoBit, error)) return Fail(error);
-  return 0;
+  if (options.screenFile && !WriteScreen(*emulator, *options.screenFile, error)) return Fail(error);
+  if (options.wavFile && !WriteSound(*emulator, *options.wavFile, error)) return Fail(error);
+  return end == bkrun::RunEnd::Failed || end == bkrun::RunEnd::EndProgram ? kExitError : 0;
 }
 
 }  // namespace

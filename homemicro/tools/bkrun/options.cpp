@@ -5,10 +5,13 @@
 #include <functional>
 #include <map>
 
+#include "key_strokes.h"
+
 namespace bkrun {
 
 const char* const kUsage =
     "usage: bkrun [options]\n"
+    "  --config FILE        settings from a 48-byte configuration file (speed, palette, mode, ROM...)\n"
     "  --rom FILE           32 KB ROM image loaded over 0100000..0177777 by the hard reset\n"
     "  --start OCT          start address (default 100000)\n"
     "  --no-rom-protect     writes into the ROM area do not trap\n"
@@ -18,6 +21,7 @@ const char* const kUsage =
     "  --steps N            run N instructions (decimal)\n"
     "  --ticks N            run N run-loop ticks (decimal)\n"
     "  --speed N            instructions per tick (decimal, default 13750)\n"
+    "  --repaint N          slices per tick, one screen update each (decimal, default 5)\n"
     "  --break OCT          stop before the instruction at that address\n"
     "  --keys TEXT          type TEXT, one key per press (escapes \\n \\r \\t \\e \\\\ \\ooo)\n"
     "  --overwrite yes|no   answer to the tape save's overwrite question (default no)\n"
@@ -26,7 +30,10 @@ const char* const kUsage =
     "  --dump OCT:COUNT     print COUNT words from the address (repeatable)\n"
     "  --disasm OCT:COUNT   print COUNT disassembled instructions from the address (repeatable)\n"
     "  --screen FILE        write the screen as PNG (PGM when FILE ends in .pgm)\n"
-    "  --two-bit            four-colour screen instead of black and white\n";
+    "  --two-bit            four-colour screen instead of black and white\n"
+    "  --one-bit            black and white screen (the default, unless the configuration says otherwise)\n"
+    "  --palette FILE       colours of the four-colour screen from an 8-byte palette file (.bkp)\n"
+    "  --wav FILE           write the speaker's sound of the run as a 16-bit 44100 Hz WAVE file\n";
 
 namespace {
 
@@ -72,27 +79,39 @@ bool ParseRegisterName(const std::string& name, int& reg) {
   return true;
 }
 
-// Decodes the escapes of --keys: \n (Enter, 012), \r, \t, \e (Esc, the STOP key), \\, \ooo.
-bool DecodeKeys(const std::string& text, std::string& keys) {
+// Decodes the escapes of --keys (\n Enter, \r, \t, \e the STOP key, \\, \ooo) and finds the key
+// press for every code. A character stands for its own code (AND 0177); Esc is the STOP key.
+bool DecodeKeys(const std::string& text, std::vector<homemicro::KeyStroke>& keys) {
+  const auto add = [&keys](uint32_t code) {
+    const auto stroke = KeyStrokeForCode(static_cast<uint8_t>(code & 0177));
+    if (stroke) keys.push_back(*stroke);
+    return stroke.has_value();
+  };
   for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\033') {
+      keys.push_back(StopKeyStroke());
+      continue;
+    }
     if (text[i] != '\\') {
-      keys += text[i];
+      if (!add(static_cast<unsigned char>(text[i]))) return false;
       continue;
     }
     if (++i == text.size()) return false;
+    bool found = true;
     switch (text[i]) {
-      case 'n': keys += '\012'; break;
-      case 'r': keys += '\015'; break;
-      case 't': keys += '\011'; break;
-      case 'e': keys += '\033'; break;
-      case '\\': keys += '\\'; break;
+      case 'n': found = add(012); break;
+      case 'r': found = add(015); break;
+      case 't': found = add(011); break;
+      case 'e': keys.push_back(StopKeyStroke()); break;
+      case '\\': found = add('\\'); break;
       default: {
         uint32_t code;
         if (i + 3 > text.size() || !ParseOctal(text.substr(i, 3), 0177, code)) return false;
-        keys += static_cast<char>(code);
+        found = add(code);
         i += 2;
       }
     }
+    if (!found) return false;
   }
   return true;
 }
@@ -124,11 +143,15 @@ class Parser {
 
   bool One(const std::string& option) {
     Options& o = options_;
-    if (option == "--no-rom-protect") return o.romProtect = false, true;
+    if (option == "--no-rom-protect") return o.noRomProtect = true, true;
     if (option == "--regs") return o.printRegisters = true, true;
-    if (option == "--two-bit") return o.twoBit = true, true;
+    if (option == "--two-bit") return o.oneBitMode = false, true;
+    if (option == "--one-bit") return o.oneBitMode = true, true;
     std::string v;
     if (option == "--rom") return Value(option, v) && (o.romFile = v, true);
+    if (option == "--config") return Value(option, v) && (o.configFile = v, true);
+    if (option == "--palette") return Value(option, v) && (o.paletteFile = v, true);
+    if (option == "--wav") return Value(option, v) && (o.wavFile = v, true);
     if (option == "--screen") return Value(option, v) && (o.screenFile = v, true);
     if (option == "--open-file") return Value(option, v) && (o.openFile = v, true);
     if (option == "--start") {
@@ -161,14 +184,18 @@ class Parser {
       o.flags = v;
       return true;
     }
-    if (option == "--steps" || option == "--ticks" || option == "--speed") {
+    if (option == "--steps" || option == "--ticks") {
       long long n;
       if (!Value(option, v)) return false;
-      const long long min = option == "--speed" ? 1 : 0;
-      if (!ParseDecimal(v, min, option == "--speed" ? 100'000'000 : 1'000'000'000'000LL, n)) return Bad(option, v);
-      if (option == "--steps") o.steps = n;
-      if (option == "--ticks") o.ticks = n;
-      if (option == "--speed") o.speed = static_cast<long>(n);
+      if (!ParseDecimal(v, 0, 1'000'000'000'000LL, n)) return Bad(option, v);
+      (option == "--steps" ? o.steps : o.ticks) = n;
+      return true;
+    }
+    if (option == "--speed" || option == "--repaint") {
+      long long n;
+      if (!Value(option, v)) return false;
+      if (!ParseDecimal(v, 1, option == "--speed" ? 100'000'000 : 100'000, n)) return Bad(option, v);
+      (option == "--speed" ? o.speed : o.repaintCount) = static_cast<int32_t>(n);
       return true;
     }
     if (option == "--break") {

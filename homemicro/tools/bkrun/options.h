@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "homemicro/frontend/typing.h"
+
 namespace bkrun {
 
 struct LoadRequest {
@@ -24,22 +26,26 @@ struct DumpRequest {
 };
 
 struct Options {
+  std::optional<std::string> configFile;
+  std::optional<std::string> paletteFile;
   std::optional<std::string> romFile;
-  int32_t startAddress = 100000;  // octal digits, as the emulator keeps it
-  bool romProtect = true;
+  std::optional<int32_t> startAddress;  // octal digits, as the emulator keeps it
+  bool noRomProtect = false;
   std::vector<LoadRequest> loads;
   std::vector<RegisterAssignment> registers;
   std::optional<std::string> flags;  // letters among N, Z, V, C
   std::optional<long long> steps;
   std::optional<long long> ticks;
-  long speed = 13750;
+  std::optional<int32_t> speed;         // instructions per tick
+  std::optional<int32_t> repaintCount;  // slices per tick
   std::optional<uint16_t> breakAddress;
-  std::string keys;  // BK key codes, escapes already decoded; 0x1B is the STOP key
+  std::vector<homemicro::KeyStroke> keys;  // one press each
   bool printRegisters = false;
   std::vector<DumpRequest> dumps;
   std::vector<DumpRequest> disassembly;
   std::optional<std::string> screenFile;
-  bool twoBit = false;
+  std::optional<bool> oneBitMode;  // --one-bit / --two-bit
+  std::optional<std::string> wavFile;
   bool overwrite = false;
   std::optional<std::string> openFile;
 };

@@ -1,45 +1,92 @@
 #include "runner.h"
 
+#include "homemicro/frontend/key_translation.h"
+
 namespace bkrun {
 namespace {
 
-constexpr char kStopKey = '\033';
-
-void DeliverKey(homemicro::Machine& machine, char key) {
-  if (key == kStopKey) {
-    machine.BusError();
-  } else {
-    machine.KeyboardInput(static_cast<uint16_t>(key & 0177));
-  }
-}
+// The lowest rate the synthesizer takes; the loop's own sound is dropped anyway.
+constexpr int kDroppedSoundRate = 8000;
 
 }  // namespace
 
-RunEnd RunMachine(homemicro::Machine& machine, const RunLimits& limits) {
-  homemicro::FrontEndSettings& settings = machine.Settings();
-  const auto& pc = machine.State().R[homemicro::kPC];
-  long long executed = 0;
-  size_t nextKey = 0;
-  char pendingKey = 0;
-  for (long long tick = 0; limits.steps || limits.ticks; ++tick) {
-    if (limits.ticks && tick >= *limits.ticks) break;
-    if (tick % 2 == 1 && nextKey < limits.keys.size()) {
-      pendingKey = limits.keys[nextKey++];
-      settings.KeyHeld = true;
-      settings.KeyPending = true;
+HeadlessEmulator::HeadlessEmulator(bool overwriteAnswer, std::optional<std::string> openFile, bool recordSound)
+    : host_(overwriteAnswer, std::move(openFile),
+            {.speaker = [this](uint16_t portValue) {
+               if (recordSound_) sound_.SetLevel(loop_.InstructionsExecuted(), (portValue & 2) != 0);
+             },
+             .endProgram = [this] { loop_.RequestEnd(); }}),
+      machine_(settings_, host_),
+      loopSynth_(kDroppedSoundRate),
+      sound_(kSoundSampleRate),
+      loop_(machine_, state_, display_, loopSynth_),
+      recordSound_(recordSound) {
+  state_.RunTimerEnabled = true;
+}
+
+bool HeadlessEmulator::HardReset() {
+  machine_.HardReset();
+  return !host_.EndRequested();
+}
+
+long long HeadlessEmulator::InstructionsPerTick() const {
+  const int32_t slices = state_.RepaintCount;
+  if (slices <= 0 || state_.EmulationSpeed / slices <= 0) return 0;
+  return static_cast<long long>(slices) * (state_.EmulationSpeed / slices);
+}
+
+homemicro::TickOutcome HeadlessEmulator::RunTick(std::optional<long long> instructionsLeft) {
+  if (!instructionsLeft || *instructionsLeft >= InstructionsPerTick()) return loop_.Tick();
+  // The last tick of a --steps run: one slice of the instructions left.
+  const int32_t speed = state_.EmulationSpeed, slices = state_.RepaintCount;
+  state_.EmulationSpeed = static_cast<int32_t>(*instructionsLeft);
+  state_.RepaintCount = 1;
+  const homemicro::TickOutcome outcome = loop_.Tick();
+  state_.EmulationSpeed = speed;
+  state_.RepaintCount = slices;
+  return outcome;
+}
+
+void HeadlessEmulator::CollectSound() {
+  loopSynth_.ClearSamples();
+  if (!recordSound_) return;
+  sound_.RenderUntil(loop_.InstructionsExecuted());
+  recorded_.insert(recorded_.end(), sound_.Samples().begin(), sound_.Samples().end());
+  sound_.ClearSamples();
+}
+
+RunEnd HeadlessEmulator::Run(const RunLimits& limits) {
+  // A tick that can run no instruction changes nothing a later tick could show: stop at once.
+  if ((!limits.steps && !limits.ticks) || InstructionsPerTick() == 0) return RunEnd::LimitReached;
+  sound_.SetEmulationSpeed(state_.EmulationSpeed);
+  std::size_t nextKey = 0;
+  for (long long tick = 0; !limits.ticks || tick < *limits.ticks; ++tick) {
+    std::optional<long long> instructionsLeft;
+    if (limits.steps) {
+      instructionsLeft = *limits.steps - static_cast<long long>(loop_.InstructionsExecuted());
+      if (*instructionsLeft <= 0) break;
     }
-    for (long i = 0; i < limits.speed; ++i) {
-      if (limits.steps && executed >= *limits.steps) return RunEnd::LimitReached;
-      if (limits.breakAddress && pc == *limits.breakAddress) return RunEnd::BreakReached;
-      machine.Step();
-      machine.TimerTick();
-      ++executed;
-      if (settings.KeyPending) DeliverKey(machine, pendingKey);
-      settings.KeyPending = false;
+    const bool pressing = tick % 2 == 1 && nextKey < limits.keys.size();
+    if (pressing) {
+      const homemicro::KeyStroke& key = limits.keys[nextKey++];
+      homemicro::RecordKeyPress(settings_, state_.Pending, key.VirtualKey, key.ShiftState);
     }
-    settings.KeyHeld = false;
+    const homemicro::TickOutcome outcome = RunTick(instructionsLeft);
+    if (pressing) homemicro::EndKeyPress(settings_);
+    CollectSound();
+    switch (outcome) {
+      case homemicro::TickOutcome::StoppedAtBreak: return RunEnd::BreakReached;
+      case homemicro::TickOutcome::Failed: return RunEnd::Failed;
+      case homemicro::TickOutcome::EndProgram: return RunEnd::EndProgram;
+      default: break;
+    }
   }
   return RunEnd::LimitReached;
+}
+
+const homemicro::Display& HeadlessEmulator::UpdatedScreen() {
+  loop_.UpdateScreen();
+  return display_;
 }
 
 }  // namespace bkrun

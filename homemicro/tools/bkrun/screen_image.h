@@ -1,13 +1,13 @@
-// The BK screen as a picture: 512 x 256, from video RAM 040000..077777 and the scroll register.
+// The machine's 512 x 256 picture of the display as an image file's pixels.
 #pragma once
 
-#include "homemicro/core/machine.h"
+#include "homemicro/frontend/display.h"
 #include "png_writer.h"
 
 namespace bkrun {
 
-// One-bit mode gives a grey picture (0 and 255). Two-bit mode gives the default palette (black,
-// blue, lime, red) as RGB, or as grey levels when `grey` is set (for PGM).
-Image RenderScreen(const homemicro::Machine& machine, bool twoBit, bool grey);
+// Each display index becomes its colour from the colour table. One-bit mode (black and white)
+// and `grey` give a grey picture (luminance for colours, as PGM needs); otherwise RGB.
+Image RenderScreen(const homemicro::Display& display, bool oneBitMode, bool grey);
 
 }  // namespace bkrun

@@ -1,0 +1,53 @@
+#include "key_strokes.h"
+
+#include <array>
+#include <algorithm>
+
+#include "homemicro/frontend/key_translation.h"
+#include "homemicro/frontend/virtual_keys.h"
+
+namespace bkrun {
+namespace {
+
+namespace vk = homemicro::vk;
+using homemicro::KeyStroke;
+
+constexpr std::array<uint16_t, 11> kReservedKeys = {vk::F1,  vk::F4,  vk::F6,         vk::F7,
+                                                    vk::F10, vk::F11, vk::F12,        vk::ScrollLock,
+                                                    vk::Shift, vk::Control, vk::Alt};
+
+bool Gives(const KeyStroke& stroke, uint8_t code) {
+  const homemicro::KeyDelivery delivery = homemicro::TranslateKey(stroke.VirtualKey, stroke.ShiftState);
+  return !delivery.Stop && delivery.Code == code;
+}
+
+}  // namespace
+
+bool IsReservedKey(uint16_t virtualKey) {
+  return std::find(kReservedKeys.begin(), kReservedKeys.end(), virtualKey) != kReservedKeys.end();
+}
+
+KeyStroke StopKeyStroke() {
+  return KeyStroke{vk::Escape, 0};
+}
+
+std::optional<KeyStroke> KeyStrokeForCode(uint8_t code) {
+  if (code > 0177) return std::nullopt;
+  // The natural key first: 'A' is the A key, '@' is Shift+2.
+  if (const auto natural = homemicro::KeyStrokeForCharacter(static_cast<char>(code));
+      natural && Gives(*natural, code)) {
+    return natural;
+  }
+  // Codes the keyboard's own keys do not make (lower-case letters, control codes) come from
+  // keys that pass their virtual key number, such as the keypad digits for 0140..0151.
+  for (uint16_t key = 1; key < 256; ++key) {
+    if (key == vk::Escape || IsReservedKey(key)) continue;
+    for (const uint8_t shift : {uint8_t{0}, homemicro::kShiftBit}) {
+      const KeyStroke stroke{key, shift};
+      if (Gives(stroke, code)) return stroke;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace bkrun
