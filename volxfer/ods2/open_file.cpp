@@ -105,7 +105,7 @@ std::int64_t OpenFile::MapBlocks(std::uint32_t vbn, std::uint32_t count, bool wr
     auto map = header.Map();
     if (!map) break;
     for (const RetrievalPointer& p : *map) {
-      if (p.is_placement() || done == count) continue;
+      if (p.is_placement() || (found && done == count)) continue;
       std::uint64_t offset = 0;
       if (!found) {
         if (total + p.count <= vbn) {
