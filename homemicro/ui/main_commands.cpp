@@ -122,7 +122,7 @@ void TfmMain::sbBorderClick() {
 
 void TfmMain::sbSavePalClick() {
   RunModal([this] {
-    const QString path = ChooseFile({true, FromView(kSavePaletteTitle), QtFilter(kPaletteFilter), "bkp", {}});
+    const QString path = ChooseFile({true, FromView(kSavePaletteTitle), QtFilter(kPaletteFilter), FromView(kPaletteExtension), {}});
     if (path.isEmpty()) return;
     const std::string error = session_->SavePalette(path.toStdString());
     if (!error.empty()) ShowGeneralError(this, QString::fromStdString(error));
@@ -131,7 +131,7 @@ void TfmMain::sbSavePalClick() {
 
 void TfmMain::sbLoadPalClick() {
   RunModal([this] {
-    const QString path = ChooseFile({false, FromView(kLoadPaletteTitle), QtFilter(kPaletteFilter), "bkp", {}});
+    const QString path = ChooseFile({false, FromView(kLoadPaletteTitle), QtFilter(kPaletteFilter), FromView(kPaletteExtension), {}});
     if (!path.isEmpty()) {
       const std::string error = session_->LoadPalette(path.toStdString());
       if (!error.empty()) QMessageBox::critical(this, kMessageCaption, QString::fromStdString(error));
@@ -142,7 +142,7 @@ void TfmMain::sbLoadPalClick() {
 
 // The machine keeps running while the RAM image dialogs are open.
 void TfmMain::sbSaveMemClick() {
-  const QString path = ChooseFile({true, "Сохранить ОЗУ", QtFilter(kRamImageFilter), "bin", {}});
+  const QString path = ChooseFile({true, "Сохранить ОЗУ", QtFilter(kRamImageFilter), FromView(kRamImageExtension), {}});
   if (path.isEmpty()) return;
   if (QFileInfo::exists(path) && !AskYesNo(kOverwriteQuestion)) return;
   const std::string error = session_->SaveRam(path.toStdString());
@@ -154,7 +154,7 @@ void TfmMain::sbSaveMemClick() {
 }
 
 void TfmMain::sbLoadMemClick() {
-  const QString path = ChooseFile({false, "Загрузить ОЗУ", QtFilter(kRamImageFilter), "bin", {}});
+  const QString path = ChooseFile({false, "Загрузить ОЗУ", QtFilter(kRamImageFilter), FromView(kRamImageExtension), {}});
   if (path.isEmpty() || !QFileInfo::exists(path)) return;
   const std::string error = session_->LoadRam(path.toStdString());
   if (!error.empty()) {
