@@ -12,9 +12,12 @@ namespace {
 namespace vk = homemicro::vk;
 using homemicro::KeyStroke;
 
-constexpr std::array<uint16_t, 11> kReservedKeys = {vk::F1,  vk::F4,  vk::F6,         vk::F7,
-                                                    vk::F10, vk::F11, vk::F12,        vk::ScrollLock,
-                                                    vk::Shift, vk::Control, vk::Alt};
+constexpr std::array<uint16_t, 8> kCommandKeys = {vk::F1,  vk::F4,  vk::F6,  vk::F7,
+                                                   vk::F10, vk::F11, vk::F12, vk::ScrollLock};
+
+bool IsModifierKey(uint16_t virtualKey) {
+  return virtualKey == vk::Shift || virtualKey == vk::Control || virtualKey == vk::Alt;
+}
 
 bool Gives(const KeyStroke& stroke, uint8_t code) {
   const homemicro::KeyDelivery delivery = homemicro::TranslateKey(stroke.VirtualKey, stroke.ShiftState);
@@ -23,8 +26,8 @@ bool Gives(const KeyStroke& stroke, uint8_t code) {
 
 }  // namespace
 
-bool IsReservedKey(uint16_t virtualKey) {
-  return std::find(kReservedKeys.begin(), kReservedKeys.end(), virtualKey) != kReservedKeys.end();
+bool IsCommandKey(uint16_t virtualKey) {
+  return std::find(kCommandKeys.begin(), kCommandKeys.end(), virtualKey) != kCommandKeys.end();
 }
 
 KeyStroke StopKeyStroke() {
@@ -41,11 +44,16 @@ std::optional<KeyStroke> KeyStrokeForCode(uint8_t code) {
   // Codes the keyboard's own keys do not make (lower-case letters, control codes) come from
   // keys that pass their virtual key number, such as the keypad digits for 0140..0151.
   for (uint16_t key = 1; key < 256; ++key) {
-    if (key == vk::Escape || IsReservedKey(key)) continue;
+    if (key == vk::Escape || IsCommandKey(key) || IsModifierKey(key)) continue;
     for (const uint8_t shift : {uint8_t{0}, homemicro::kShiftBit}) {
       const KeyStroke stroke{key, shift};
       if (Gives(stroke, code)) return stroke;
     }
+  }
+  // Only 021 is left: no key but Ctrl passes it. The latch takes a modifier key pressed with no
+  // modifier in the shift state, a press the window itself never reports.
+  for (const uint16_t key : {vk::Shift, vk::Control, vk::Alt}) {
+    if (Gives(KeyStroke{key, 0}, code)) return KeyStroke{key, 0};
   }
   return std::nullopt;
 }

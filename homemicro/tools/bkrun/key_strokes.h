@@ -11,14 +11,14 @@ namespace bkrun {
 
 // A press whose translation gives `code` (0..0177): the key that types the character when it
 // gives that code, otherwise the first key (by virtual key number, plain before shifted) that
-// does. Command keys, modifiers and Esc are never chosen. Nothing for codes above 0177.
+// does. Command keys and Esc are never chosen, modifier keys only for the code no other key
+// makes (021, Ctrl). Nothing for codes above 0177.
 std::optional<homemicro::KeyStroke> KeyStrokeForCode(uint8_t code);
 
 // The machine's STOP key (Esc).
 homemicro::KeyStroke StopKeyStroke();
 
-// True for the keys the main window keeps for itself (F1, F4, F6, F7, F10, F11, F12,
-// ScrollLock) and for Shift, Ctrl and Alt.
-bool IsReservedKey(uint16_t virtualKey);
+// True for the keys the main window keeps for itself: F1, F4, F6, F7, F10, F11, F12, ScrollLock.
+bool IsCommandKey(uint16_t virtualKey);
 
 }  // namespace bkrun
