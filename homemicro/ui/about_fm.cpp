@@ -14,8 +14,16 @@ const char* const TfmAbout::kMailSubject = "homemicro 2.0";
 namespace {
 
 const char* const kAboutLines[] = {
-    "Программный эмулятор", "бытового компьютера БК-0010.01", "", "Версия 2.0", "",
-    "Сделано командой homemicro", "", "ДОЛБАНИСЬ!", "", "А НУ, КЫШЬ ОТСЮДА!!!",
+    "Программный эмулятор",
+    "бытового компьютера БК-0010.01",
+    "",
+    "Версия 2.0",
+    "",
+    "Сделано командой homemicro",
+    "",
+    "ДОЛБАНИСЬ!",
+    "",
+    "А НУ, КЫШЬ ОТСЮДА!!!",
 };
 
 QLabel* MakeLink(const QString& text, const char* name, QWidget* parent) {
@@ -60,9 +68,13 @@ TfmAbout::TfmAbout(QWidget* parent) : CaptionDialog(parent) {
   body()->addWidget(ok, 0, Qt::AlignHCenter);
 }
 
-QString TfmAbout::webTarget() { return kWebAddress; }
+QString TfmAbout::webTarget() {
+  return kWebAddress;
+}
 
-QString TfmAbout::mailTarget() { return QString(kMailAddress) + "?Subject=" + kMailSubject; }
+QString TfmAbout::mailTarget() {
+  return QString(kMailAddress) + "?Subject=" + kMailSubject;
+}
 
 void TfmAbout::showEvent(QShowEvent* event) {
   underline(nullptr);

@@ -82,7 +82,8 @@ void TfmDir::cdDirChange(const QModelIndex& index) {
 void TfmDir::reject() {
   if (!QDir::setCurrent(remembered_)) {
     // The box stays open so the user can pick a directory that exists.
-    ShowGeneralError(this, QString("Cannot change directory to '%1'").arg(QDir::toNativeSeparators(remembered_)));
+    ShowGeneralError(this,
+                     QString("Cannot change directory to '%1'").arg(QDir::toNativeSeparators(remembered_)));
     return;
   }
   CaptionDialog::reject();

@@ -71,8 +71,8 @@ void DrawGlyph(QPainter& p, Glyph glyph) {
     case Glyph::Sound:
       p.setPen(Qt::NoPen);
       p.setBrush(ink);
-      p.drawPolygon(QPolygonF({QPointF(2, 7), QPointF(6, 7), QPointF(11, 3), QPointF(11, 17), QPointF(6, 13),
-                               QPointF(2, 13)}));
+      p.drawPolygon(QPolygonF(
+          {QPointF(2, 7), QPointF(6, 7), QPointF(11, 3), QPointF(11, 17), QPointF(6, 13), QPointF(2, 13)}));
       p.setBrush(Qt::NoBrush);
       p.setPen(QPen(ink, 1.5));
       p.drawArc(QRectF(8, 6, 6, 8), -60 * 16, 120 * 16);

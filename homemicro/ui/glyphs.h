@@ -5,7 +5,19 @@
 #include <QIcon>
 #include <QPixmap>
 
-enum class Glyph { Play, Stop, ColourReset, LoadPalette, SavePalette, Border, Sound, ChangeDir, Options, Minimize, Close };
+enum class Glyph {
+  Play,
+  Stop,
+  ColourReset,
+  LoadPalette,
+  SavePalette,
+  Border,
+  Sound,
+  ChangeDir,
+  Options,
+  Minimize,
+  Close
+};
 
 QIcon GlyphIcon(Glyph glyph);
 

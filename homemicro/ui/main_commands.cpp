@@ -18,7 +18,6 @@
 
 using namespace homemicro;
 
-
 void TfmMain::RunModal(const std::function<void()>& body) {
   session_->BeginModal();
   body();
@@ -53,9 +52,15 @@ void TfmMain::FormKeyDown(uint16_t virtualKey, uint8_t shiftState) {
     return;
   }
   switch (session_->KeyDown(virtualKey, shiftState)) {
-    case KeyCommand::ShowAbout: Image1Click(); break;
-    case KeyCommand::ShowDirectoryChooser: sbCDirClick(); break;
-    case KeyCommand::ShowSettings: sbOptionsClick(); break;
+    case KeyCommand::ShowAbout:
+      Image1Click();
+      break;
+    case KeyCommand::ShowDirectoryChooser:
+      sbCDirClick();
+      break;
+    case KeyCommand::ShowSettings:
+      sbOptionsClick();
+      break;
     case KeyCommand::Stopped:
       RefreshButtons();
       fmTracer->ShowStopped(session_->LastPc());
@@ -82,7 +87,9 @@ void TfmMain::FormKeyDown(uint16_t virtualKey, uint8_t shiftState) {
   }
 }
 
-void TfmMain::FormKeyUp(uint16_t, uint8_t) { session_->KeyUp(); }
+void TfmMain::FormKeyUp(uint16_t, uint8_t) {
+  session_->KeyUp();
+}
 
 void TfmMain::Image1Click() {
   RunModal([this] { fmAbout->exec(); });
@@ -115,14 +122,16 @@ void TfmMain::sbBorderClick() {
     const QColor chosen = QColorDialog::getColor(pbScreen->borderColour(), this);
     if (!chosen.isValid()) return;
     pbScreen->setBorderColour(chosen);
-    session_->State().BorderColor = static_cast<uint32_t>(chosen.red()) | (static_cast<uint32_t>(chosen.green()) << 8) |
+    session_->State().BorderColor = static_cast<uint32_t>(chosen.red()) |
+                                    (static_cast<uint32_t>(chosen.green()) << 8) |
                                     (static_cast<uint32_t>(chosen.blue()) << 16);
   });
 }
 
 void TfmMain::sbSavePalClick() {
   RunModal([this] {
-    const QString path = ChooseFile({true, FromView(kSavePaletteTitle), QtFilter(kPaletteFilter), FromView(kPaletteExtension), {}});
+    const QString path = ChooseFile(
+        {true, FromView(kSavePaletteTitle), QtFilter(kPaletteFilter), FromView(kPaletteExtension), {}});
     if (path.isEmpty()) return;
     const std::string error = session_->SavePalette(path.toStdString());
     if (!error.empty()) ShowGeneralError(this, QString::fromStdString(error));
@@ -131,7 +140,8 @@ void TfmMain::sbSavePalClick() {
 
 void TfmMain::sbLoadPalClick() {
   RunModal([this] {
-    const QString path = ChooseFile({false, FromView(kLoadPaletteTitle), QtFilter(kPaletteFilter), FromView(kPaletteExtension), {}});
+    const QString path = ChooseFile(
+        {false, FromView(kLoadPaletteTitle), QtFilter(kPaletteFilter), FromView(kPaletteExtension), {}});
     if (!path.isEmpty()) {
       const std::string error = session_->LoadPalette(path.toStdString());
       if (!error.empty()) QMessageBox::critical(this, kMessageCaption, QString::fromStdString(error));
@@ -142,7 +152,8 @@ void TfmMain::sbLoadPalClick() {
 
 // The machine keeps running while the RAM image dialogs are open.
 void TfmMain::sbSaveMemClick() {
-  const QString path = ChooseFile({true, "Сохранить ОЗУ", QtFilter(kRamImageFilter), FromView(kRamImageExtension), {}});
+  const QString path =
+      ChooseFile({true, "Сохранить ОЗУ", QtFilter(kRamImageFilter), FromView(kRamImageExtension), {}});
   if (path.isEmpty()) return;
   if (QFileInfo::exists(path) && !AskYesNo(kOverwriteQuestion)) return;
   const std::string error = session_->SaveRam(path.toStdString());
@@ -154,7 +165,8 @@ void TfmMain::sbSaveMemClick() {
 }
 
 void TfmMain::sbLoadMemClick() {
-  const QString path = ChooseFile({false, "Загрузить ОЗУ", QtFilter(kRamImageFilter), FromView(kRamImageExtension), {}});
+  const QString path =
+      ChooseFile({false, "Загрузить ОЗУ", QtFilter(kRamImageFilter), FromView(kRamImageExtension), {}});
   if (path.isEmpty() || !QFileInfo::exists(path)) return;
   const std::string error = session_->LoadRam(path.toStdString());
   if (!error.empty()) {

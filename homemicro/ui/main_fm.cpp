@@ -95,7 +95,8 @@ bool TfmMain::StartUp(const QString& startDirectory) {
   ShowColors();
   CreateWindows();
   // Centred on the screen.
-  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
   return true;
 }
 
@@ -109,8 +110,9 @@ void TfmMain::CreateWindows() {
   fmDir = new TfmDir(this);
   FrontEndState& state = session_->State();
   FrontEndSettings& settings = session_->Settings();
-  fmOptions = new TfmOptions({state.EmulationSpeed, state.RepaintCount, settings.RomFileName, settings.StartAddress},
-                             [this] { session_->SoftReset(); }, this);
+  fmOptions = new TfmOptions(
+      {state.EmulationSpeed, state.RepaintCount, settings.RomFileName, settings.StartAddress},
+      [this] { session_->SoftReset(); }, this);
 }
 
 void TfmMain::showEvent(QShowEvent* event) {
@@ -200,7 +202,9 @@ bool TfmMain::AskYesNo(std::string_view text) {
                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
-void TfmMain::StopRunTimer() { tmProcessor->stop(); }
+void TfmMain::StopRunTimer() {
+  tmProcessor->stop();
+}
 
 void TfmMain::StartRunTimer() {
   if (!ending_) tmProcessor->start();
@@ -238,7 +242,9 @@ QString TfmMain::ChooseFile(const FileRequest& request) {
 
 // --- keys and mouse ---
 
-bool TfmMain::focusNextPrevChild(bool) { return false; }  // Tab is a key of the machine
+bool TfmMain::focusNextPrevChild(bool) {
+  return false;
+}  // Tab is a key of the machine
 
 void TfmMain::keyPressEvent(QKeyEvent* event) {
   const uint16_t key = QtKeyToVirtualKey(event->key(), static_cast<int>(event->modifiers()));

@@ -29,8 +29,8 @@ class TfmTracer;
 struct FileRequest {
   bool save = false;
   QString title;
-  QString filter;         // Qt form: "Caption (*.ext);;All (*.*)"
-  QString defaultSuffix;  // without the dot
+  QString filter;            // Qt form: "Caption (*.ext);;All (*.*)"
+  QString defaultSuffix;     // without the dot
   QString initialDirectory;  // empty: the current directory
 };
 

@@ -160,14 +160,16 @@ void TfmMain::RefreshButtons() {
   (state.SoundDown ? sbSound : sbSound2)->setChecked(true);
   (session_->Settings().RomWriteControl ? sbROMCtrl : sbROMCtrl2)->setChecked(true);
   sbSound->setEnabled(state.SoundAvailable);
-  sbSound->setToolTip(state.SoundAvailable ? QString("Звук вкл/выкл (F4)") : QString::fromUtf8(kNoSoundHint.data(), kNoSoundHint.size()));
+  sbSound->setToolTip(state.SoundAvailable ? QString("Звук вкл/выкл (F4)")
+                                           : QString::fromUtf8(kNoSoundHint.data(), kNoSoundHint.size()));
 }
 
 void TfmMain::ShowColors() {
   const Palette& entries = session_->State().PaletteEntries;
   for (size_t n = 0; n < pnColor.size(); ++n) {
     QPalette colours = pnColor[n]->palette();
-    colours.setColor(QPalette::Window, QColor(ToQRgb(kColorTable[static_cast<size_t>(ColorCell(entries[n]))].Color)));
+    colours.setColor(QPalette::Window,
+                     QColor(ToQRgb(kColorTable[static_cast<size_t>(ColorCell(entries[n]))].Color)));
     pnColor[n]->setPalette(colours);
   }
 }

@@ -28,7 +28,8 @@ TfmPalette::TfmPalette(const std::array<QRgb, kCells>& cellColours, QWidget* par
     : CaptionDialog(parent), bmPalette_(kColumns, kCells / kColumns, QImage::Format_RGB32) {
   setObjectName("fmPalette");
   setWindowTitle("Выберите цвет");
-  for (int cell = 0; cell < kCells; ++cell) bmPalette_.setPixel(cell % kColumns, cell / kColumns, cellColours[cell]);
+  for (int cell = 0; cell < kCells; ++cell)
+    bmPalette_.setPixel(cell % kColumns, cell / kColumns, cellColours[cell]);
   cursor_ = MakeCellCursor();
   work_ = QPixmap(kColumns * kCellSize, (kCells / kColumns) * kCellSize);
 
@@ -93,4 +94,6 @@ void PaletteBox::paintEvent(QPaintEvent*) {
   p.drawPixmap(0, 0, owner_->workBitmap());
 }
 
-void PaletteBox::mousePressEvent(QMouseEvent* event) { owner_->pbPaletteMouseDown(event->position().toPoint()); }
+void PaletteBox::mousePressEvent(QMouseEvent* event) {
+  owner_->pbPaletteMouseDown(event->position().toPoint());
+}

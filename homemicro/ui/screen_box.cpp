@@ -10,7 +10,8 @@
 using namespace homemicro;
 
 ScreenBox::ScreenBox(std::span<const uint8_t> picture, QWidget* parent)
-    : QWidget(parent), image_(picture.data(), kDisplayWidth, kDisplayHeight, kDisplayWidth, QImage::Format_Indexed8) {
+    : QWidget(parent),
+      image_(picture.data(), kDisplayWidth, kDisplayHeight, kDisplayWidth, QImage::Format_Indexed8) {
   setObjectName("pbScreen");
   QList<QRgb> colours;
   for (const Rgb& c : DisplayColors()) colours.append(ToQRgb(c));
@@ -45,4 +46,6 @@ void ScreenBox::paintEvent(QPaintEvent*) {
   p.drawImage(pictureRect(), image_, QRect(kPictureLeft, kPictureTop, kPictureWidth, kPictureHeight));
 }
 
-void ScreenBox::contextMenuEvent(QContextMenuEvent* event) { emit contextMenuRequestedAt(event->globalPos()); }
+void ScreenBox::contextMenuEvent(QContextMenuEvent* event) {
+  emit contextMenuRequestedAt(event->globalPos());
+}

@@ -55,4 +55,6 @@ class AudioSinkOutput final : public SoundOutput {
 
 }  // namespace
 
-std::unique_ptr<SoundOutput> MakeAudioSinkOutput() { return std::make_unique<AudioSinkOutput>(); }
+std::unique_ptr<SoundOutput> MakeAudioSinkOutput() {
+  return std::make_unique<AudioSinkOutput>();
+}

@@ -82,7 +82,8 @@ TfmTracer::TfmTracer(TfmMain& main, QWidget* parent)
 void TfmTracer::SetPanelColours() {
   for (QFrame* panel : {pAsm, pReg, pDump}) {
     QPalette colours = panel->palette();
-    colours.setColor(QPalette::Window, QApplication::palette().color(panel->hasFocus() ? QPalette::Base : QPalette::Button));
+    colours.setColor(QPalette::Window,
+                     QApplication::palette().color(panel->hasFocus() ? QPalette::Base : QPalette::Button));
     panel->setPalette(colours);
   }
 }
@@ -98,7 +99,9 @@ bool TfmTracer::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-bool TfmTracer::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+bool TfmTracer::focusNextPrevChild(bool next) {
+  return QWidget::focusNextPrevChild(next);
+}
 
 void TfmTracer::ShowStopped() {
   show();
@@ -186,9 +189,25 @@ void TfmTracer::FormKeyDown(uint16_t key, uint8_t shiftState) {
 
 void TfmTracer::FormKeyUp(uint16_t key, uint8_t shiftState) {
   switch (key) {
-    case vk::Space: case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7':
-    case 'C': case 'D': case 'G': case 'N': case 'S': case 'V': case 'Z':
-    case vk::F7: case vk::F8: case vk::F9:
+    case vk::Space:
+    case '0':
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case 'C':
+    case 'D':
+    case 'G':
+    case 'N':
+    case 'S':
+    case 'V':
+    case 'Z':
+    case vk::F7:
+    case vk::F8:
+    case vk::F9:
       return;
     default:
       main_.FormKeyUp(key, shiftState);
@@ -234,7 +253,8 @@ int32_t TfmTracer::AskNumber(const QString& caption, int32_t value) {
 
 void TfmTracer::EditRegister(int n) {
   Machine& machine = main_.Session().GetMachine();
-  int32_t value = AskNumber(QString("Enter value for ") + kRegisterNames[n], machine.ReadWord(RegisterAddress(n)));
+  int32_t value =
+      AskNumber(QString("Enter value for ") + kRegisterNames[n], machine.ReadWord(RegisterAddress(n)));
   if (value < 0) return;
   if ((n == kSP || n == kPC) && (value & 1)) value -= 1;
   machine.WriteWord(RegisterAddress(n), static_cast<uint16_t>(value));

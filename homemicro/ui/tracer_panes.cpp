@@ -11,7 +11,9 @@ using debugger::OctStr6;
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 const char* const kRegisterNames[] = {"R0", "R1", "R2", "R3", "R4", "R5", "SP", "PC"};
 
@@ -20,7 +22,8 @@ const char* const kRegisterNames[] = {"R0", "R1", "R2", "R3", "R4", "R5", "SP", 
 QString TfmTracer::RegisterText() {
   Machine& machine = main_.Session().GetMachine();
   QStringList lines;
-  for (int n = 0; n < 8; ++n) lines << QString("%1: %2").arg(kRegisterNames[n], Q(OctStr6(machine.ReadWord(RegisterAddress(n)))));
+  for (int n = 0; n < 8; ++n)
+    lines << QString("%1: %2").arg(kRegisterNames[n], Q(OctStr6(machine.ReadWord(RegisterAddress(n)))));
   const MachineState& s = machine.State();
   QString status = s.TraceTrapPending ? "T " : "- ";
   status += s.FlagN ? 'N' : '-';
@@ -37,11 +40,13 @@ QString TfmTracer::DumpText() {
   for (int line = 0; line < 4; ++line) {
     const uint16_t start = static_cast<uint16_t>(DumpAddress + 16 * line);
     text += Q(OctStr6(start)) + ") ";
-    for (int j = 0; j < 8; ++j) text += Q(OctStr6(machine.ReadWord(static_cast<uint16_t>(start + 2 * j)))) + " ";
+    for (int j = 0; j < 8; ++j)
+      text += Q(OctStr6(machine.ReadWord(static_cast<uint16_t>(start + 2 * j)))) + " ";
     for (int j = 0; j < 16; ++j) {
       const uint8_t byte = machine.ReadByte(static_cast<uint16_t>(start + j));
       // Bytes 0177..0237 have no picture in the label's character set either.
-      text += (byte < 32 || (byte >= 0177 && byte < 0240)) ? QChar('.') : QChar::fromLatin1(static_cast<char>(byte));
+      text += (byte < 32 || (byte >= 0177 && byte < 0240)) ? QChar('.')
+                                                           : QChar::fromLatin1(static_cast<char>(byte));
     }
     text += '\n';
   }

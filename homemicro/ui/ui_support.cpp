@@ -9,7 +9,8 @@ void ShowGeneralError(QWidget* parent, const QString& description) {
 
 std::array<QRgb, homemicro::kColorCellCount> ColorTableColours() {
   std::array<QRgb, homemicro::kColorCellCount> colours{};
-  for (int cell = 0; cell < homemicro::kColorCellCount; ++cell) colours[cell] = ToQRgb(homemicro::kColorTable[cell].Color);
+  for (int cell = 0; cell < homemicro::kColorCellCount; ++cell)
+    colours[cell] = ToQRgb(homemicro::kColorTable[cell].Color);
   return colours;
 }
 

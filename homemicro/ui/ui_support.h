@@ -24,7 +24,9 @@ inline QString FromView(std::string_view text) {
 // "Caption (*.a *.b);;Caption (*.*)".
 QString QtFilter(std::string_view filter);
 
-inline QRgb ToQRgb(const homemicro::Rgb& c) { return qRgb(c.Red, c.Green, c.Blue); }
+inline QRgb ToQRgb(const homemicro::Rgb& c) {
+  return qRgb(c.Red, c.Green, c.Blue);
+}
 
 // The colour of each cell of the colour table, cell 0 first.
 std::array<QRgb, homemicro::kColorCellCount> ColorTableColours();

@@ -19,7 +19,6 @@
 #include "ui_support.h"
 #include "ui_test_support.h"
 
-
 class DialogsTest : public QObject {
   Q_OBJECT
  private slots:
@@ -44,13 +43,27 @@ void DialogsTest::numberBox_data() {
   QTest::addColumn<QString>("label");
   QTest::addColumn<QString>("typed");  // empty: press Esc instead of typing
   QTest::addColumn<int>("result");
-  QTest::newRow("octal zero shows 0") << 0 << 0 << "0" << "Octal" << "0" << 0;
-  QTest::newRow("octal 777 is 511") << 0 << 0 << "0" << "Octal" << "777" << 511;
-  QTest::newRow("octal -1 is -1") << 0 << 0 << "0" << "Octal" << "-1" << -1;
-  QTest::newRow("octal shows low 16 bits") << 0 << 0x1FFFF << "177777" << "Octal" << "1000" << 512;
-  QTest::newRow("octal digit 8 taken as eight") << 0 << 01000 << "1000" << "Octal" << "18" << 16;
-  QTest::newRow("decimal") << 1 << 70000 << "70000" << "Decimal" << "123456" << 123456;
-  QTest::newRow("Esc gives -1") << 0 << 0700 << "700" << "Octal" << "" << -1;
+  QTest::newRow("octal zero shows 0") << 0 << 0 << "0"
+                                      << "Octal"
+                                      << "0" << 0;
+  QTest::newRow("octal 777 is 511") << 0 << 0 << "0"
+                                    << "Octal"
+                                    << "777" << 511;
+  QTest::newRow("octal -1 is -1") << 0 << 0 << "0"
+                                  << "Octal"
+                                  << "-1" << -1;
+  QTest::newRow("octal shows low 16 bits") << 0 << 0x1FFFF << "177777"
+                                           << "Octal"
+                                           << "1000" << 512;
+  QTest::newRow("octal digit 8 taken as eight") << 0 << 01000 << "1000"
+                                                << "Octal"
+                                                << "18" << 16;
+  QTest::newRow("decimal") << 1 << 70000 << "70000"
+                           << "Decimal"
+                           << "123456" << 123456;
+  QTest::newRow("Esc gives -1") << 0 << 0700 << "700"
+                                << "Octal"
+                                << "" << -1;
 }
 
 void DialogsTest::numberBox() {

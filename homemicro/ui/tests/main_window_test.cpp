@@ -1,16 +1,16 @@
 // The main window driven as a user would: start-up with and without a configuration, the
 // command keys, the tool bar, the colour and file commands, closing, typing and sound.
 #include <QDir>
-#include <stdexcept>
 #include <QFrame>
 #include <QLabel>
-#include <QSignalSpy>
-#include <QSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <stdexcept>
 
 #include "homemicro/core/oct.h"
 #include "homemicro/frontend/config_file.h"
@@ -33,9 +33,13 @@ QByteArray ConfigBytes(const ConfigRecord& record) {
   return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
-QColor PanelColour(QFrame* panel) { return panel->palette().color(QPalette::Window); }
+QColor PanelColour(QFrame* panel) {
+  return panel->palette().color(QPalette::Window);
+}
 
-QColor CellColour(int cell) { return QColor(ToQRgb(kColorTable[static_cast<size_t>(cell)].Color)); }
+QColor CellColour(int cell) {
+  return QColor(ToQRgb(kColorTable[static_cast<size_t>(cell)].Color));
+}
 
 }  // namespace
 
@@ -73,7 +77,8 @@ void MainWindowTest::startUpWithoutConfigurationUsesDefaultsAndCloseWritesOne() 
   StartedMain m;
   QVERIFY(m.started);
   TfmMain& w = *m.window;
-  QVERIFY(w.sbPlay->isChecked() && w.sbBpp1->isChecked() && w.sbSound->isChecked() && w.sbROMCtrl->isChecked());
+  QVERIFY(w.sbPlay->isChecked() && w.sbBpp1->isChecked() && w.sbSound->isChecked() &&
+          w.sbROMCtrl->isChecked());
   QVERIFY(w.tmProcessor->isActive());
   QCOMPARE(w.tmProcessor->interval(), 55);
   QCOMPARE(m.pc(), 0100000);
@@ -110,7 +115,8 @@ void MainWindowTest::startUpAppliesStoredConfiguration() {
   StartedMain m(IdleRom(), true, nullptr, &bytes);
   QVERIFY(m.started);
   TfmMain& w = *m.window;
-  QVERIFY(w.sbStop->isChecked() && w.sbBpp2->isChecked() && w.sbSound2->isChecked() && w.sbROMCtrl2->isChecked());
+  QVERIFY(w.sbStop->isChecked() && w.sbBpp2->isChecked() && w.sbSound2->isChecked() &&
+          w.sbROMCtrl2->isChecked());
   QVERIFY(!w.tmProcessor->isActive());
   QVERIFY(!w.Session().Settings().SoundOn);
   QVERIFY(!w.Session().Settings().RomWriteControl);
@@ -410,7 +416,8 @@ void MainWindowTest::paletteFilesLoadAndReportErrors_data() {
   QTest::addColumn<QByteArray>("file");
   QTest::addColumn<QString>("message");
   QTest::newRow("valid") << QByteArray("\003BKP\xff\xf7\x01\x03", 8) << QString();
-  QTest::newRow("magic of a configuration") << QByteArray("\003BKC\xff\xf7\x01\x03", 8) << "Это не файл палитры";
+  QTest::newRow("magic of a configuration")
+      << QByteArray("\003BKC\xff\xf7\x01\x03", 8) << "Это не файл палитры";
   QTest::newRow("4 bytes") << QByteArray("\003BKP", 4) << "Ошибка в файле палитры";
   QTest::newRow("missing file") << QByteArray() << "Ошибка открытия файла";
 }
@@ -522,7 +529,9 @@ namespace {
 
 // Loads through the tape call with an empty name (so the open dialog is asked), then waits.
 // The parameter block at 01000 asks to load at the address stored in the file.
-QByteArray TapeLoadRom() { return IdleRomThen({012701, 001000, 0104036, 000777}); }
+QByteArray TapeLoadRom() {
+  return IdleRomThen({012701, 001000, 0104036, 000777});
+}
 
 void PutLoadBlock(Machine& machine) {
   machine.PokeWord(01000, 3);  // command 3: read; answer 0
@@ -546,7 +555,8 @@ void MainWindowTest::tapeCallOpensTheFileDialog() {
   };
   w.tmProcessorTimer();
   QCOMPARE(asked.title, QString("Выберите файл для загрузки"));
-  QVERIFY(asked.filter.startsWith("Исполняемые файлы БК (bin) (*.bin);;Файлы БК (bin,ovl,scr) (*.bin *.ov* *.scr);;"));
+  QVERIFY(asked.filter.startsWith(
+      "Исполняемые файлы БК (bin) (*.bin);;Файлы БК (bin,ovl,scr) (*.bin *.ov* *.scr);;"));
   QCOMPARE(asked.defaultSuffix, QString("bin"));
   QVERIFY(!asked.save);
   QCOMPARE(m.machine().PeekWord(02000), 0x1234);

@@ -38,7 +38,8 @@ QString CompareScreen(TfmMain& window, bool oneBit) {
   QApplication::processEvents();
   QTest::qWait(300);
   const qreal ratio = window.devicePixelRatio();
-  const QImage shot = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage shot =
+      window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
   const QRect area(window.pbScreen->mapTo(&window, QPoint(0, 0)), window.pbScreen->size());
   const QRect picture(64, 73, 512, 256);
   for (int y = area.top(); y <= area.bottom(); ++y) {
@@ -65,7 +66,8 @@ void ScreenshotTest::patternInBothModes() {
   ConfigRecord config;
   config.BorderColor = static_cast<uint32_t>(kBorder.red() | (kBorder.green() << 8) | (kBorder.blue() << 16));
   const auto encoded = EncodeConfig(config);
-  const QByteArray bytes(reinterpret_cast<const char*>(encoded.data()), static_cast<qsizetype>(encoded.size()));
+  const QByteArray bytes(reinterpret_cast<const char*>(encoded.data()),
+                         static_cast<qsizetype>(encoded.size()));
   StartedMain m(PatternRom(), true, nullptr, &bytes);
   QVERIFY(m.started);
   TfmMain& w = *m.window;

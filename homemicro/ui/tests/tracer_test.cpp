@@ -16,7 +16,9 @@ using namespace homemicro;
 
 namespace {
 
-QStringList Lines(QLabel* label) { return label->text().split('\n', Qt::SkipEmptyParts); }
+QStringList Lines(QLabel* label) {
+  return label->text().split('\n', Qt::SkipEmptyParts);
+}
 
 // Types `text` and Enter into the next number box, or Esc when `text` is empty; keeps the box's
 // caption and the number it showed.
@@ -167,7 +169,8 @@ void TracerTest::dumpStartsAt700AndWrapsAfterD() {
   m.tracer().UpdateAll();
   QStringList lines = Lines(m.tracer().lbDump);
   QCOMPARE(lines.size(), 4);
-  QCOMPARE(lines[0], QString("000700) 041101 000440 000401 000401 000401 000401 000401 000401 AB ............."));
+  QCOMPARE(lines[0],
+           QString("000700) 041101 000440 000401 000401 000401 000401 000401 000401 AB ............."));
   QVERIFY(lines[3].startsWith("000760) "));
 
   auto prompt = AnswerNumber("177760");
@@ -188,10 +191,18 @@ void TracerTest::registerPrompts_data() {
   QTest::addColumn<QString>("typed");
   QTest::addColumn<int>("reg");
   QTest::addColumn<int>("stored");
-  QTest::newRow("PC made even") << int(Qt::Key_7) << "Enter value for PC" << "1000" << "1001" << 7 << 01000;
-  QTest::newRow("R0 kept odd") << int(Qt::Key_0) << "Enter value for R0" << "0" << "1001" << 0 << 01001;
-  QTest::newRow("SP made even") << int(Qt::Key_6) << "Enter value for SP" << "1000" << "777" << 6 << 0776;
-  QTest::newRow("R5 low 16 bits") << int(Qt::Key_5) << "Enter value for R5" << "0" << "200003" << 5 << 3;
+  QTest::newRow("PC made even") << int(Qt::Key_7) << "Enter value for PC"
+                                << "1000"
+                                << "1001" << 7 << 01000;
+  QTest::newRow("R0 kept odd") << int(Qt::Key_0) << "Enter value for R0"
+                               << "0"
+                               << "1001" << 0 << 01001;
+  QTest::newRow("SP made even") << int(Qt::Key_6) << "Enter value for SP"
+                                << "1000"
+                                << "777" << 6 << 0776;
+  QTest::newRow("R5 low 16 bits") << int(Qt::Key_5) << "Enter value for R5"
+                                  << "0"
+                                  << "200003" << 5 << 3;
 }
 
 void TracerTest::registerPrompts() {
@@ -207,7 +218,8 @@ void TracerTest::registerPrompts() {
   QCOMPARE(prompt->caption, caption);
   QCOMPARE(prompt->shown, shown);
   QCOMPARE(int(m.machine().State().R[static_cast<size_t>(reg)]), stored);
-  QCOMPARE(Lines(m.tracer().lbReg)[reg], QString("%1: %2").arg(caption.right(2)).arg(stored, 6, 8, QChar('0')));
+  QCOMPARE(Lines(m.tracer().lbReg)[reg],
+           QString("%1: %2").arg(caption.right(2)).arg(stored, 6, 8, QChar('0')));
   QVERIFY(!m.window->tmProcessor->isActive());
   QVERIFY(m.tracer().isVisible());
 }

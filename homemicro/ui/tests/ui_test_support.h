@@ -18,7 +18,8 @@
 
 class FakeSound : public SoundOutput {
  public:
-  explicit FakeSound(bool available, std::vector<int16_t>* played = nullptr) : available_(available), played_(played) {}
+  explicit FakeSound(bool available, std::vector<int16_t>* played = nullptr)
+      : available_(available), played_(played) {}
   bool Available() const override { return available_; }
   int SampleRate() const override { return 44100; }
   void Play(std::span<const int16_t> samples) override {
@@ -42,7 +43,9 @@ inline QByteArray RomImage(std::initializer_list<uint16_t> words) {
 }
 
 // Disables the keyboard interrupt, then waits in place: typed keys stay in the registers.
-inline QByteArray IdleRom() { return RomImage({012737, 0100, 0177660, 000777}); }
+inline QByteArray IdleRom() {
+  return RomImage({012737, 0100, 0177660, 000777});
+}
 
 // Disables the keyboard interrupt, then runs `words`.
 inline QByteArray IdleRomThen(std::initializer_list<uint16_t> words) {
@@ -111,8 +114,8 @@ inline std::shared_ptr<MessageAnswer> AnswerMessage(QMessageBox::StandardButton 
 
 // A start directory with a ROM image and a main window started in it.
 struct StartedMain {
-  explicit StartedMain(const QByteArray& rom = IdleRom(), bool audio = true, std::vector<int16_t>* played = nullptr,
-                       const QByteArray* config = nullptr) {
+  explicit StartedMain(const QByteArray& rom = IdleRom(), bool audio = true,
+                       std::vector<int16_t>* played = nullptr, const QByteArray* config = nullptr) {
     WriteFile(dir.filePath("homemicro.rom"), rom);
     if (config) WriteFile(dir.filePath("homemicro.cfg"), *config);
     window = std::make_unique<TfmMain>(std::make_unique<FakeSound>(audio, played));
