@@ -101,7 +101,7 @@ bool WriteScreen(bkrun::HeadlessEmulator& emulator, const std::string& file, std
 
 bool WriteSound(const bkrun::HeadlessEmulator& emulator, const std::string& file, std::string& error) {
   const std::string failure = homemicro::WriteWavFile(file, emulator.Sound(), bkrun::kSoundSampleRate);
-  if (!failure.empty()) error = "cannot write '" + file + "': " + failure;
+  if (!failure.empty()) error = failure;  // names the file and the system's reason
   return failure.empty();
 }
 
