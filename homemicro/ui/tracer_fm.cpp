@@ -228,6 +228,9 @@ void TfmTracer::TraceInto() {
     main_.ReportEmulationFailure(QString::fromStdString(RegisterDumpMessage(machine.State())));
     return;
   }
+  // The tape call starts the run timer after its dialog; a single step leaves the machine
+  // stopped all the same.
+  if (main_.Session().State().RunTimerEnabled) main_.Session().BeginModal();
   main_.UpdateScreen();
   Stepping = false;
   UpdateAll();

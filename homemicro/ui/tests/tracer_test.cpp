@@ -82,6 +82,7 @@ class TracerTest : public QObject {
   void registerPrompts();
   void cancelledPromptsChangeNothing();
   void spaceRunsOneInstruction();
+  void singleStepOfTapeCallKeepsTheMachineStopped();
   void f9SkipsACallWithoutRunningIt();
   void f8RunsAWholeLoop();
   void goToRunsToTheAddressTyped();
@@ -252,6 +253,27 @@ void TracerTest::spaceRunsOneInstruction() {
   QCOMPARE(m.machine().State().R[0], 4);
   QVERIFY(m.tracer().isVisible());
   QVERIFY(!m.window->tmProcessor->isActive());
+}
+
+void TracerTest::singleStepOfTapeCallKeepsTheMachineStopped() {
+  // The tape call starts the run timer again after its dialog; a single step must not let the
+  // machine run off with the tracer still showing.
+  StoppedAt m(01000);
+  m.load(02000, {3, 0, 0, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020});
+  m.machine().State().R[1] = 02000;
+  m.load(01000, {0104036, 000240});
+  bool asked = false;
+  m.window->fileChooser = [&](const FileRequest&) {
+    asked = true;
+    return QString();  // cancelled
+  };
+  m.key(Qt::Key_Space);
+  QVERIFY(asked);
+  QCOMPARE(m.pc(), 01002);
+  QCOMPARE(m.machine().PeekByte(02001), 2);  // answer: cancelled
+  QVERIFY(!m.window->tmProcessor->isActive());
+  QVERIFY(!m.window->Session().State().RunTimerEnabled);
+  QVERIFY(m.tracer().isVisible());
 }
 
 void TracerTest::f9SkipsACallWithoutRunningIt() {
