@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <stdexcept>
 
+#include "caption_dialog.h"
 #include "homemicro/core/oct.h"
 #include "homemicro/frontend/config_file.h"
 #include "homemicro/frontend/palette_file.h"
@@ -68,6 +69,8 @@ class MainWindowTest : public QObject {
   void paletteFilesLoadAndReportErrors_data();
   void paletteFilesLoadAndReportErrors();
   void ramImageSaveAskAndLoad();
+  void modalCommandsPauseAndResume_data();
+  void modalCommandsPauseAndResume();
   void settingsDialogRomNameChangeSetsPc();
   void tapeCallOpensTheFileDialog();
   void failureInsideATickShowsRegistersAndEnds();
@@ -506,6 +509,36 @@ void MainWindowTest::ramImageSaveAskAndLoad() {
   QVERIFY(failed->seen);
   QCOMPARE(failed->icon, QMessageBox::Critical);
   QCOMPARE(m.machine().PeekWord(040000), 0123456);
+}
+
+void MainWindowTest::modalCommandsPauseAndResume_data() {
+  QTest::addColumn<int>("key");
+  QTest::addColumn<QString>("caption");
+  QTest::newRow("F1 About") << int(vk::F1) << "О программе...";
+  QTest::newRow("F7 directory") << int(vk::F7) << "Выберите каталог";
+  QTest::newRow("F10 settings") << int(vk::F10) << "Установки";
+}
+
+void MainWindowTest::modalCommandsPauseAndResume() {
+  QFETCH(int, key);
+  QFETCH(QString, caption);
+  StartedMain m;
+  TfmMain& w = *m.window;
+  w.show();
+  w.sbStop->click();  // stopped, tracer up
+  bool timerWhileOpen = true;
+  QString shownCaption;
+  WhenModal<CaptionDialog>([&](CaptionDialog* dialog) {
+    timerWhileOpen = w.tmProcessor->isActive();
+    shownCaption = dialog->lbCaption->text();
+    dialog->reject();
+  });
+  w.FormKeyDown(static_cast<uint16_t>(key), 0);
+  QCOMPARE(shownCaption, caption);
+  QVERIFY(!timerWhileOpen);
+  QVERIFY(w.tmProcessor->isActive());  // resumed, even though it was stopped before
+  QVERIFY(w.sbPlay->isChecked());
+  QVERIFY(!w.fmTracer->isVisible());
 }
 
 void MainWindowTest::settingsDialogRomNameChangeSetsPc() {
