@@ -76,7 +76,8 @@ TfmMain::~TfmMain() {
   if (fmTracer) fmTracer->hideQuietly();
   delete fmTracer;
   delete fmOptions;
-  fmTracer = nullptr;
+  fmTracer = nullptr;  // fmInput went with it
+  fmInput = nullptr;
   fmOptions = nullptr;
 }
 
@@ -102,7 +103,8 @@ bool TfmMain::StartUp(const QString& startDirectory) {
 
 void TfmMain::CreateWindows() {
   fmTracer = new TfmTracer(*this, this);
-  fmInput = new TfmInput(this);
+  // The number box belongs to the tracer, so it stays above it and hands the focus back to it.
+  fmInput = new TfmInput(fmTracer);
   fmInput->setAnchor(fmTracer);
   fmTracer->setInputBox(fmInput);
   fmAbout = new TfmAbout(this);
