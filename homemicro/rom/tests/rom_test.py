@@ -5,10 +5,12 @@ through the ROM's own font, so a check fails on any pixel out of place.
     rom_test.py --bkrun EXE --bkasm EXE --rom ROM --font FONT_TXT --sample BIN --fixtures DIR CASE
 """
 import argparse
+import array
 import os
 import subprocess
 import sys
 import tempfile
+import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from font_tool import read_font  # noqa: E402
@@ -31,7 +33,7 @@ BANNER = [
 ]
 AFTER_BANNER = (len(BANNER), 0)
 
-F8, F9, BACKSPACE, STOP = "\017", "\014", "\030", "\033"
+F5, F8, F9, BACKSPACE, STOP = "\016", "\017", "\014", "\030", "\033"
 
 
 def sample_run(key):
@@ -45,7 +47,8 @@ def sample_run(key):
 
 
 # name: keys typed (one per press), file for the open dialog, expected screen text from the top
-# and cursor (row, column); or `colours` for the two-bit picture.
+# and cursor (row, column); or `colours` for the two-bit picture; or `tone` (Hz, periods) for the
+# sound.
 CASES = {
     "banner": dict(keys="", screen=BANNER, cursor=AFTER_BANNER),
     "typing": dict(keys="Hi there" + BACKSPACE * 5 + "X\n" + BACKSPACE + "AB",
@@ -54,6 +57,7 @@ CASES = {
     "scrolling": dict(keys="\n" * 21 + "Z" * 64 + "second\nthird",
                       screen=BANNER[2:] + [""] * 21 + ["Z" * 64, "second", "third"], cursor=(31, 5)),
     "stop_returns_to_menu": dict(keys="abc" + STOP, screen=BANNER, cursor=AFTER_BANNER),
+    "beep": dict(keys=F5, tone=(1000, 200)),
     "colour_test": dict(keys=F8, colours=True),
     "key_ends_colour_test": dict(keys=F8 + "x", screen=BANNER, cursor=AFTER_BANNER),
     "stop_ends_colour_test": dict(keys=F8 + STOP, screen=BANNER, cursor=AFTER_BANNER),
@@ -136,6 +140,36 @@ def check_colours(picture):
     return failures
 
 
+def check_tone(path, case):
+    """The tone's pitch from its rising zero crossings, its length from their count."""
+    with wave.open(path) as sound:
+        if (sound.getnchannels(), sound.getsampwidth()) != (1, 2):
+            return [f"{path}: not 16-bit mono"]
+        rate = sound.getframerate()
+        samples = array.array("h", sound.readframes(sound.getnframes()))
+    # Before the tone the output is silent (0), so its first rise counts as well.
+    crossings = [i for i in range(1, len(samples)) if samples[i - 1] <= 0 < samples[i]]
+    if len(crossings) < 3:
+        return ["no tone in the sound output"]
+    # The output's filter may cross zero once more while it settles after the tone: keep the
+    # longest run of evenly spaced rises.
+    gap = sorted(b - a for a, b in zip(crossings, crossings[1:]))[len(crossings) // 2]
+    runs = [[crossings[0]]]
+    for a, b in zip(crossings, crossings[1:]):
+        runs[-1].append(b) if b - a <= 2 * gap else runs.append([b])
+    rises = max(runs, key=len)
+    hz, periods = case["tone"]
+    measured = rate * (len(rises) - 1) / (rises[-1] - rises[0])
+    failures = []
+    # Two hundred periods time the pitch to a few hundredths of a percent; one instruction more
+    # or less in a half period moves it by 0.4%.
+    if abs(measured - hz) > hz / 500:
+        failures.append(f"tone of {measured:.1f} Hz, expected {hz}")
+    if len(rises) != periods:
+        failures.append(f"{len(rises)} periods of tone, expected {periods}")
+    return failures
+
+
 def prepare_open_file(name, args, work):
     if name == "sample":
         return args.sample
@@ -159,6 +193,9 @@ def main():
                    "--keys", bkrun_keys(case["keys"]), "--screen", screen]
         if case.get("colours"):
             command.append("--two-bit")
+        sound = os.path.join(work, "sound.wav")
+        if "tone" in case:
+            command += ["--wav", sound]
         if "open_file" in case:
             command += ["--open-file", prepare_open_file(case["open_file"], args, work)]
         run = subprocess.run(command, capture_output=True, text=True)
@@ -166,7 +203,12 @@ def main():
             print(f"bkrun failed ({run.returncode}): {run.stderr}")
             return 1
         picture = read_pgm(screen)
-        failures = check_colours(picture) if case.get("colours") else check_text(picture, font, case)
+        if "tone" in case:
+            failures = check_tone(sound, case)
+        elif case.get("colours"):
+            failures = check_colours(picture)
+        else:
+            failures = check_text(picture, font, case)
     for failure in failures:
         print(failure)
     return 1 if failures else 0
