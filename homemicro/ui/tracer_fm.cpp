@@ -99,10 +99,6 @@ bool TfmTracer::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-bool TfmTracer::focusNextPrevChild(bool next) {
-  return QWidget::focusNextPrevChild(next);
-}
-
 void TfmTracer::ShowStopped() {
   show();
   raise();

@@ -46,7 +46,6 @@ class TfmTracer : public QWidget {
   void changeEvent(QEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  bool focusNextPrevChild(bool next) override;
 
  private:
   QString RegisterText();
