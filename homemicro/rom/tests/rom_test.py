@@ -12,6 +12,7 @@ import sys
 import tempfile
 import wave
 
+sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from font_tool import read_font  # noqa: E402
 
