@@ -54,6 +54,10 @@ int Engine::VolumeClose(int handle) {
     SetError(ErrInvalidHandle);
     return -1;
   }
+  if (stream_) {
+    stream_->Deaccess();  // a pending text line is not ended
+    stream_.reset();
+  }
   DropCurrentDirectory();
   if (!volume_->Close()) {
     current_directory_ = &volume_->master_directory();  // the volume stays, so must a directory

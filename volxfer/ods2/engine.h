@@ -1,5 +1,5 @@
 // The engine's entry points and its process-wide state: at most one mounted volume, one current
-// directory and (later) one open stream. Every entry point answers 0 or -1 and leaves a code that
+// directory and one open stream. Every entry point answers 0 or -1 and leaves a code that
 // LastError reports.
 #pragma once
 
@@ -8,6 +8,7 @@
 
 #include "block_device.h"
 #include "file_info.h"
+#include "stream_file.h"
 #include "volume.h"
 
 namespace ods2 {
@@ -29,9 +30,20 @@ class Engine {
   int ChangeDir(const char* specification);
   int ChangeDirUp();
 
+  // The one transfer stream: opened on a file of the current directory or created in it.
+  int StreamOpen(const char* specification, bool text);
+  int StreamCreate(const char* specification, bool text, std::uint32_t estimated_blocks);
+  // Bytes read (short, possibly 0, at the end of the file with code 13) or -1.
+  std::int64_t StreamRead(void* buffer, std::size_t length);
+  // Bytes taken (fewer than given on failure) or -1.
+  std::int64_t StreamWrite(const void* buffer, std::size_t count);
+  // Ends a pending text line, writes the file back and puts everything changed on disk.
+  int StreamClose();
+
   // For tests and tools that look below the entry points.
   Volume* volume() { return volume_.get(); }
   DirectoryFile* current_directory() { return current_directory_; }
+  StreamFile* stream() { return stream_.get(); }
 
  private:
   void SetError(int code) {
@@ -45,6 +57,7 @@ class Engine {
   // Either the volume's master directory or `own_directory_`.
   DirectoryFile* current_directory_ = nullptr;
   std::unique_ptr<DirectoryFile> own_directory_;
+  std::unique_ptr<StreamFile> stream_;
 };
 
 }  // namespace ods2

@@ -142,7 +142,7 @@ bool OpenFile::Flush() {
   if (header_modified_) {
     for (FileHeader& header : headers_) {
       header.UpdateChecksum();
-      volume_->WriteBlocks(header.lbn, 1, header.bytes());
+      if (!volume_->WriteBlocks(header.lbn, 1, header.bytes())) return false;
     }
     header_modified_ = false;
   }
@@ -158,13 +158,15 @@ bool OpenFile::Flush() {
 void OpenFile::Deaccess() {
   if (volume_ && !headers_.empty()) {
     Flush();
-    if (headers_.front().Valid(headers_.front().file_id()) && headers_.front().is_marked_for_delete())
+    if (created_here_ && headers_.front().Valid(headers_.front().file_id()) &&
+        headers_.front().is_marked_for_delete())
       ReleaseMarkedForDelete();
   }
   headers_.clear();
   window_.reset();
   data_modified_ = false;
   header_modified_ = false;
+  created_here_ = false;
 }
 
 void OpenFile::ReleaseMarkedForDelete() {

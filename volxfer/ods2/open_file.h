@@ -58,6 +58,10 @@ class OpenFile {
   void MarkDataModified() { data_modified_ = true; }
   void MarkHeaderModified() { header_modified_ = true; }
   Volume* volume() const { return volume_; }
+  // Only a file this session created may give its clusters back when it is released marked for
+  // delete: any other such file may still be entered in a directory, and merely looking at it
+  // (a listing) must never change the volume.
+  void MarkCreatedHere() { created_here_ = true; }
 
  protected:
   bool data_modified_ = false;
@@ -72,6 +76,7 @@ class OpenFile {
   std::vector<FileHeader> headers_;
   std::optional<BlockWindow> window_;
   bool header_modified_ = false;
+  bool created_here_ = false;
 };
 
 class DirectoryFile : public OpenFile {

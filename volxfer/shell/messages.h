@@ -126,4 +126,24 @@ inline constexpr char kViMaxFiles[] = "volume maxfiles is '%d'.\n";
 inline constexpr char kViExtend[] = "volume extend is '%d'.\n";
 inline constexpr char kViFreeBlocks[] = "volume freeblocks is '%d'.\n";
 
+// Transfers.
+inline constexpr char kTransferUsage[] =
+    "Invalid number of parameters\n Usage: get <FILENAME>.<TYPE>[;<VERSION>]";
+inline constexpr char kLcdUsage[] = "Invalid number of parameters\n Usage: lcd <DIRNAME>";
+inline constexpr char kCantOpenFile[] = "Can't open file '%s'. %s";
+inline constexpr char kCantOpenDestination[] = "Can't open destination file '%s'. %s";
+inline constexpr char kCantOpenSource[] = "Can't open source file '%s'. %s";
+inline constexpr char kCantCreateDestination[] = "Can't create destination file '%s'. %s";
+inline constexpr char kCopyingOut[] = "Copying DKA100:%s to '%s' ...\n";
+inline constexpr char kCopyingIn[] = "Copying '%s' - %lu bytes to DKA100:%s ...\n";
+inline constexpr char kTransferComplete[] = "Transfer complete.\n";
+inline constexpr char kErrorReadingSource[] = "Error reading source file '%s'. %s";
+inline constexpr char kErrorWritingDestination[] = "Error writing destination file '%s'. %s";
+inline constexpr char kVolumeNotMounted[] = "Volume not mounted\n ";
+inline constexpr char kExceedsFreeSpace[] = "Source file size (%llu blocks) exceed free space (%lu blocks)";
+inline constexpr char kHostNameTooLong[] = "Host file name too long (at most 255 characters before ';')";
+inline constexpr char kSourceTooLarge[] = "Source file '%s' is too large for a Files-11 volume";
+inline constexpr char kLcdNotFound[] = "'%s': File not found. %s";
+inline constexpr char kLocalDirectory[] = "Local directory now '%s'.\n";
+
 }  // namespace volxfer::msg

@@ -157,9 +157,4 @@ void Shell::Open(Words words) {
   state_.CurrentDirectory = msg::kTopDirectory;
 }
 
-// The transfer commands arrive with the write path; until then they do nothing.
-void Shell::Get(Words) {}
-void Shell::Put(Words) {}
-void Shell::Lcd(Words) {}
-
 }  // namespace volxfer

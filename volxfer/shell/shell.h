@@ -7,6 +7,7 @@
 
 #include "../ods2/engine.h"
 #include "command_table.h"
+#include "host_file.h"
 #include "line_reader.h"
 
 namespace volxfer {
@@ -62,6 +63,7 @@ class Shell {
   void Listing(Words words, ListingStyle style);
   void PrintListingEntry(const ods2::FileInfo& info, ListingStyle style);
   void ChangeDirectory(std::string word);
+  void CopyIn(HostFile& host, const std::string& local, const std::string& volume_name);
 
   ods2::Engine engine_;
   ShellState state_;

@@ -1,0 +1,162 @@
+#include "directory_update.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "directory.h"
+#include "error_code.h"
+#include "volume.h"
+
+namespace ods2 {
+
+namespace {
+constexpr std::uint16_t kEndOfBlock = 0xFFFF;
+constexpr std::size_t kEntrySize = 8;
+
+// Directory names are compared as VMS does: byte order of the upper-case text.
+int CompareNames(std::string_view a, std::string_view b) {
+  std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    int x = std::toupper(static_cast<unsigned char>(a[i]));
+    int y = std::toupper(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+std::vector<std::uint8_t> NewRecord(const DirectoryEntryToAdd& entry) {
+  std::size_t length = entry.name.size();
+  std::size_t size = 12 + length + length % 2;
+  std::vector<std::uint8_t> r(2 + size, 0);
+  PutU16(r, 0, static_cast<std::uint16_t>(size));
+  PutU16(r, 2, 0xFFFF);  // version limit
+  PutU8(r, 5, static_cast<std::uint8_t>(length));
+  std::copy(entry.name.begin(), entry.name.end(), r.begin() + 6);
+  std::size_t at = 6 + length + length % 2;
+  PutU16(r, at, entry.version);
+  entry.id.Write(r, at + 2);
+  return r;
+}
+
+// Adds the entry to an existing record of the same name, keeping versions in descending order.
+bool AddVersion(std::vector<std::uint8_t>& raw, const DirectoryRecord& record,
+                std::span<const std::uint8_t> data, const DirectoryEntryToAdd& entry, int& code) {
+  std::uint32_t i = 0;
+  while (i < record.entry_count && record.Version(data, i) > entry.version) ++i;
+  if (i < record.entry_count && record.Version(data, i) == entry.version) {
+    code = ErrFileExists;
+    return false;
+  }
+  std::size_t at = record.entries_offset - record.offset + kEntrySize * i;
+  std::uint8_t bytes[kEntrySize] = {};
+  PutU16(bytes, 0, entry.version);
+  entry.id.Write(bytes, 2);
+  raw.insert(raw.begin() + static_cast<std::ptrdiff_t>(at), bytes, bytes + kEntrySize);
+  PutU16(raw, 0, static_cast<std::uint16_t>(raw.size() - 2));
+  return true;
+}
+
+// Each record whole in one block; a block not filled to its end closes with 0xFFFF.
+std::optional<PackedDirectory> Pack(const std::vector<std::vector<std::uint8_t>>& records,
+                                    std::uint32_t allocated_blocks) {
+  PackedDirectory packed;
+  packed.data.assign(static_cast<std::size_t>(allocated_blocks) * kBlockSize, 0);
+  std::size_t block = 0;
+  std::size_t in_block = 0;
+  auto close_block = [&] {
+    if (in_block + 2 <= kBlockSize) PutU16(packed.data, block * kBlockSize + in_block, kEndOfBlock);
+  };
+  for (const std::vector<std::uint8_t>& r : records) {
+    if (r.size() > kBlockSize) return std::nullopt;
+    if (in_block + r.size() > kBlockSize) {
+      close_block();
+      ++block;
+      in_block = 0;
+    }
+    if (block >= allocated_blocks) return std::nullopt;
+    std::copy(r.begin(), r.end(),
+              packed.data.begin() + static_cast<std::ptrdiff_t>(block * kBlockSize + in_block));
+    in_block += r.size();
+  }
+  if (allocated_blocks == 0) return std::nullopt;
+  close_block();
+  packed.used_blocks = static_cast<std::uint32_t>(block + 1);
+  // Blocks past the end of file hold no records, in case the end of file is ever moved over them.
+  for (std::size_t b = block + 1; b < allocated_blocks; ++b) PutU16(packed.data, b * kBlockSize, kEndOfBlock);
+  return packed;
+}
+}  // namespace
+
+std::optional<PackedDirectory> AddDirectoryEntry(std::span<const std::uint8_t> data, std::uint64_t size,
+                                                 std::uint32_t allocated_blocks,
+                                                 const DirectoryEntryToAdd& entry, int& code) {
+  std::vector<std::vector<std::uint8_t>> records;
+  std::optional<std::size_t> insert_at;
+  bool entered = false;
+  RecordWalker walker(data, size, 0);
+  for (;;) {
+    DirectoryRecord record;
+    RecordWalker::Step step = walker.Next(record);
+    if (step == RecordWalker::Step::kEnd) break;
+    if (step == RecordWalker::Step::kDamaged) {
+      code = ErrNotDirectory;
+      return std::nullopt;
+    }
+    records.emplace_back(data.begin() + static_cast<std::ptrdiff_t>(record.offset),
+                         data.begin() + static_cast<std::ptrdiff_t>(record.offset + 2 + record.size));
+    int order = CompareNames(record.name, entry.name);
+    if (order == 0 && !entered) {
+      if (!AddVersion(records.back(), record, data, entry, code)) return std::nullopt;
+      entered = true;
+    } else if (order > 0 && !insert_at) {
+      insert_at = records.size() - 1;
+    }
+  }
+  if (!entered)
+    records.insert(records.begin() + static_cast<std::ptrdiff_t>(insert_at.value_or(records.size())),
+                   NewRecord(entry));
+  std::optional<PackedDirectory> packed = Pack(records, allocated_blocks);
+  if (!packed) code = ErrNoFreeIndex;
+  return packed;
+}
+
+bool EnterName(Volume& volume, const FileId& directory, const DirectoryEntryToAdd& entry,
+               std::string* name_text, bool dry_run) {
+  // A record must fit one block with its entry: 2 + 4 + 2 + name + pad + 8 bytes.
+  if (entry.name.empty() || entry.name.size() > 255 || 16 + entry.name.size() + 1 > kBlockSize) {
+    volume.SetError(ErrInvalidArgument);
+    return false;
+  }
+  DirectoryFile file;
+  if (!file.Access(volume, kWholeFile, directory)) return false;
+  if (!file.Check() || !file.window()) {
+    file.Deaccess();
+    volume.SetError(ErrNotDirectory);
+    return false;
+  }
+  BlockWindow& window = *file.window();
+  std::uint64_t size = std::min<std::uint64_t>(file.first_header().FileSize(), window.data.size());
+  int code = ErrNone;
+  std::optional<PackedDirectory> packed = AddDirectoryEntry(window.data, size, window.count, entry, code);
+  if (!packed) {
+    file.Deaccess();
+    volume.SetError(code);
+    return false;
+  }
+  if (!dry_run) {
+    window.data = std::move(packed->data);
+    file.first_header().SetEndOfFile(static_cast<std::uint64_t>(packed->used_blocks) * kBlockSize);
+    file.MarkHeaderModified();
+    file.MarkDataModified();
+    if (!file.Flush()) {
+      file.Deaccess();
+      if (volume.error() == ErrNone) volume.SetError(ErrDrive);
+      return false;
+    }
+  }
+  file.Deaccess();
+  if (name_text) *name_text = std::string(entry.name) + ";" + std::to_string(entry.version);
+  return true;
+}
+
+}  // namespace ods2

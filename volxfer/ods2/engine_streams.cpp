@@ -1,0 +1,138 @@
+// The stream entry points of the engine.
+#include <algorithm>
+
+#include "directory.h"
+#include "engine.h"
+#include "file_creation.h"
+
+namespace ods2 {
+
+namespace {
+// Record formats of the files the engine writes.
+constexpr std::uint8_t kFixedRecords = 1;
+constexpr std::uint8_t kVariableRecords = 2;
+constexpr std::uint32_t kTextRecordSize = 255;
+constexpr std::uint32_t kBinaryRecordSize = 512;
+}  // namespace
+
+int Engine::StreamOpen(const char* specification, bool text) {
+  if (!volume_) return -1;
+  SetError(ErrNone);
+  if (stream_) {
+    SetError(ErrFileOpened);
+    return -1;
+  }
+  if (!specification) {
+    SetError(ErrInvalidArgument);
+    return -1;
+  }
+  std::uint32_t cursor = 0;
+  auto found = Lookup(*volume_, false, current_directory_->first_header().file_id(), cursor, specification);
+  if (!found) {
+    if (volume_->error() == ErrNone) SetError(ErrFileNotFound);
+    return -1;
+  }
+  auto stream = std::make_unique<StreamFile>();
+  if (!stream->Access(*volume_, 1, found->id)) return -1;
+  stream->text = text;
+  stream_ = std::move(stream);
+  return 0;
+}
+
+int Engine::StreamCreate(const char* specification, bool text, std::uint32_t estimated_blocks) {
+  if (!volume_) return -1;
+  SetError(ErrNone);
+  if (volume_->read_only()) {
+    SetError(ErrReadOnly);
+    return -1;
+  }
+  if (stream_) {
+    SetError(ErrFileOpened);
+    return -1;
+  }
+  if (!specification) {
+    SetError(ErrInvalidArgument);
+    return -1;
+  }
+  FileInfo directory;
+  current_directory_->GetAttributes(directory);
+  FileInfo attributes;
+  attributes.owner_member = directory.owner_member;
+  attributes.owner_group = directory.owner_group;
+  attributes.protection = directory.protection;
+  attributes.record_type = text ? kVariableRecords : kFixedRecords;
+  attributes.record_size = text ? kTextRecordSize : kBinaryRecordSize;
+  attributes.max_record_size = attributes.record_size;
+  auto stream = std::make_unique<StreamFile>();
+  if (!MakeFile(*volume_, *stream, current_directory_->first_header().file_id(), specification, 1)) return -1;
+  stream->SetAttributes(attributes);
+  if (!stream->Flush()) {
+    stream->Deaccess();
+    return -1;
+  }
+  stream->text = text;
+  stream->created = true;
+  std::uint64_t c = volume_->cluster_factor();
+  stream->extension_quantum =
+      static_cast<std::uint32_t>(std::min<std::uint64_t>((estimated_blocks + c - 1) / c * c, UINT32_MAX));
+  stream_ = std::move(stream);
+  return 0;
+}
+
+std::int64_t Engine::StreamRead(void* buffer, std::size_t length) {
+  if (!volume_) return -1;
+  if (!stream_) {
+    SetError(ErrInvalidHandle);
+    return -1;
+  }
+  if (!buffer || length == 0) {
+    SetError(ErrInvalidArgument);
+    return -1;
+  }
+  SetError(ErrNone);
+  std::span<std::uint8_t> out(static_cast<std::uint8_t*>(buffer), length);
+  return stream_->text ? stream_->ReadText(out) : stream_->ReadBinary(out);
+}
+
+std::int64_t Engine::StreamWrite(const void* buffer, std::size_t count) {
+  if (!volume_) return -1;
+  if (volume_->read_only()) {
+    SetError(ErrReadOnly);
+    return -1;
+  }
+  if (!stream_) {
+    SetError(ErrInvalidHandle);
+    return -1;
+  }
+  if (!buffer || count == 0) {
+    SetError(ErrInvalidArgument);
+    return -1;
+  }
+  SetError(ErrNone);
+  std::span<const std::uint8_t> in(static_cast<const std::uint8_t*>(buffer), count);
+  return stream_->text ? stream_->WriteText(in) : stream_->WriteBinary(in);
+}
+
+int Engine::StreamClose() {
+  if (!volume_) return -1;
+  if (!stream_) {
+    SetError(ErrInvalidHandle);
+    return -1;
+  }
+  SetError(ErrNone);
+  bool ok = true;
+  if (stream_->HasPendingRecord()) ok = stream_->EndRecord() >= 0;
+  int code = volume_->error();
+  if (stream_->created) {
+    // The file's header and last block, then the bitmaps, all on disk before the caller reports.
+    ok = stream_->Flush() && ok;
+    ok = volume_->Flush() && ok;
+  }
+  stream_->Deaccess();
+  stream_.reset();
+  if (code == ErrNone && !ok) code = ErrDrive;
+  SetError(code);
+  return ok ? 0 : -1;
+}
+
+}  // namespace ods2

@@ -1,0 +1,218 @@
+#include "file_creation.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "directory.h"
+#include "directory_update.h"
+#include "open_file.h"
+#include "volume.h"
+
+namespace ods2 {
+
+namespace {
+constexpr std::uint8_t kIdentWords = 40;
+constexpr std::uint8_t kMapWords = 100;
+constexpr std::uint8_t kAccessWords = 255;
+constexpr std::size_t kIdentOffset = 2 * kIdentWords;
+constexpr std::size_t kNameHead = 20;
+constexpr std::size_t kNameTailOffset = 54;  // within the ident area
+constexpr std::size_t kNameTail = 65;
+// The largest count a format 3 pointer holds.
+constexpr std::uint64_t kFormat3Limit = std::uint64_t{1} << 30;
+// Versions ODS-2 allows.
+constexpr long kHighestVersion = 32767;
+constexpr std::size_t kHighWaterOffset = 76;
+
+void PutName(FileHeader& header, std::string_view name) {
+  std::span<std::uint8_t> b = header.bytes();
+  std::string_view head = name.substr(0, kNameHead);
+  std::fill_n(b.begin() + kIdentOffset, kNameHead, ' ');
+  std::copy(head.begin(), head.end(), b.begin() + kIdentOffset);
+  b[kIdentOffset + kNameHead] = 0;
+  if (name.size() > kNameHead) {
+    std::string_view tail = name.substr(kNameHead, kNameTail);
+    std::size_t at = kIdentOffset + kNameTailOffset;
+    std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(at), kNameTail, ' ');
+    std::copy(tail.begin(), tail.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+    b[at + kNameTail] = 0;
+  }
+}
+
+// The new header over the old content of its block, which only lends its sequence number.
+void BuildHeader(const Volume& volume, FileHeader& header, std::uint32_t number) {
+  const HomeBlock& hb = volume.home_block();
+  std::uint16_t old_sequence = GetU16(header.bytes(), 10);
+  std::fill(header.bytes().begin(), header.bytes().end(), 0);
+  std::span<std::uint8_t> b = header.bytes();
+  b[0] = kIdentWords;
+  b[1] = kMapWords;
+  b[2] = kAccessWords;
+  b[3] = kAccessWords;
+  PutU16(b, 6, hb.structure_level_word());
+  PutU16(b, 8, static_cast<std::uint16_t>(number));
+  PutU16(b, 10, static_cast<std::uint16_t>(old_sequence + 1));
+  PutU8(b, 12, static_cast<std::uint8_t>(hb.volume_number()));
+  PutU8(b, 13, static_cast<std::uint8_t>(number >> 16));
+  header.set_highest_allocated_vbn(0);
+  header.SetEndOfFile(0);
+  PutU16(b, 60, hb.owner_member());
+  PutU16(b, 62, hb.owner_group());
+  PutU16(b, 64, hb.default_protection());
+}
+// Other ODS-2 software looks for headers only below the index file's end of file and high-water
+// mark, in the index file header and in its backup copy among the index file's first clusters.
+bool CoverHeaderByEndOfFile(Volume& volume, std::uint32_t number) {
+  const HomeBlock& hb = volume.home_block();
+  const std::uint32_t leading_blocks = 4u * hb.cluster_factor();
+  std::uint64_t vbn = static_cast<std::uint64_t>(number) + hb.index_bitmap_blocks() + leading_blocks;
+  BitmapFile& index_file = volume.index_file();
+  FileHeader& index = index_file.first_header();
+  if (vbn <= index.UsedBlocks()) return true;
+  index.SetEndOfFile(vbn * kBlockSize);
+  std::uint32_t highwater = GetU32(index.bytes(), kHighWaterOffset);
+  if (highwater != 0 && highwater <= vbn)
+    PutU32(index.bytes(), kHighWaterOffset, static_cast<std::uint32_t>(vbn + 1));
+  index.UpdateChecksum();
+  if (BlockWindow* w = index_file.window()) {
+    for (std::uint32_t b = 0; b < leading_blocks && b < w->count; ++b) {
+      FileHeader copy;
+      std::span<std::uint8_t> block(w->data.data() + static_cast<std::size_t>(b) * kBlockSize, kBlockSize);
+      std::copy(block.begin(), block.end(), copy.bytes().begin());
+      if (!copy.Valid(kIndexFileId)) continue;
+      std::copy(index.bytes().begin(), index.bytes().end(), block.begin());
+      index_file.MarkDataModified();
+    }
+  }
+  index_file.MarkHeaderModified();
+  if (index_file.Flush()) return true;
+  if (volume.error() != ErrReadOnly) volume.SetError(ErrDrive);
+  return false;
+}
+}  // namespace
+
+bool CreateHeader(Volume& volume, FileId& id, std::string_view name) {
+  FileHeader header;
+  std::uint64_t lbn = 0;
+  std::uint32_t number = 0;
+  for (;;) {
+    std::optional<std::uint32_t> taken = volume.index_file().bitmap().AllocateOne();
+    if (!taken) {
+      volume.SetError(ErrNoFreeIndex);
+      return false;
+    }
+    number = *taken;
+    lbn = volume.HeaderLbn(number);
+    if (lbn == 0) {
+      volume.SetError(ErrInvalidHeader);  // the number stays taken
+      return false;
+    }
+    if (!volume.ReadBlocks(lbn, 1, header.bytes())) {
+      volume.SetError(ErrDrive);
+      return false;
+    }
+    // A bitmap bit found clear for a reserved file or a file whose header is in use is wrong;
+    // the number stays marked (which mends the bit) and the next one is tried.
+    FileId old = header.file_id();
+    bool in_use = header.Valid(old) && old.FileNumber() == number;
+    if (number > volume.home_block().reserved_files() && !in_use) break;
+  }
+  BuildHeader(volume, header, number);
+  PutName(header, name);
+  header.UpdateChecksum();
+  if (!volume.WriteBlocks(lbn, 1, header.bytes())) {
+    if (volume.error() != ErrReadOnly) volume.SetError(ErrDrive);
+    return false;
+  }
+  id = header.file_id();
+  return CoverHeaderByEndOfFile(volume, number);
+}
+
+bool Extend(OpenFile& file, std::uint32_t blocks) {
+  Volume& volume = *file.volume();
+  if (!file.accessed() || file.first_header().is_contiguous() || blocks == 0) {
+    volume.SetError(ErrInvalidArgument);
+    return false;
+  }
+  const std::uint64_t c = volume.cluster_factor();
+  std::optional<RetrievalPointer> last;
+  FileHeader* last_holder = nullptr;
+  for (FileHeader& header : file.headers()) {
+    if (!header.VisitPointers([&](const RetrievalPointer& p) {
+          if (!p.is_placement()) last = p, last_holder = &header;
+          return true;
+        })) {
+      volume.SetError(ErrInvalidHeader);
+      return false;
+    }
+  }
+  FileHeader& tail = file.headers().back();
+  std::uint64_t c0 = (file.first_header().highest_allocated_vbn() + c - 1) / c;
+  std::uint64_t k = (blocks + c - 1) / c;
+  std::uint64_t new_highest = (c0 + k) * c;
+  if (new_highest > UINT32_MAX || k * c > kFormat3Limit) {
+    volume.SetError(ErrNoFreeIndex);
+    return false;
+  }
+  BitmapView& bitmap = volume.storage_bitmap().bitmap();
+  auto clusters = static_cast<std::uint32_t>(k);
+  bool grown = false;
+  if (last && (static_cast<std::uint64_t>(last->lbn) + last->count) % c == 0 &&
+      last->count + k * c <= kFormat3Limit) {
+    auto next = static_cast<std::uint32_t>((static_cast<std::uint64_t>(last->lbn) + last->count) / c);
+    if (bitmap.AllocateAt(next, clusters) == BitmapView::RunResult::kAllocated) {
+      StorePointerCount(last_holder->bytes(), *last, static_cast<std::uint32_t>(last->count + k * c));
+      grown = true;
+    }
+  }
+  if (!grown) {
+    // Room for the pointer first: clusters taken without a pointer to hold them would be lost.
+    if (tail.map_words_in_use() + 4 >= tail.map_capacity_words()) {
+      volume.SetError(ErrNoFreeIndex);
+      return false;
+    }
+    std::uint32_t first = 0;
+    if (bitmap.AllocateRun(clusters, first) != BitmapView::RunResult::kAllocated) {
+      volume.SetError(ErrNoFreeIndex);
+      return false;
+    }
+    StoreFormat3Pointer(tail.bytes(), tail.map_offset() + 2 * tail.map_words_in_use(),
+                        static_cast<std::uint32_t>(k * c), static_cast<std::uint32_t>(first * c));
+    tail.set_map_words_in_use(static_cast<std::uint8_t>(tail.map_words_in_use() + 4));
+  }
+  file.first_header().set_highest_allocated_vbn(static_cast<std::uint32_t>(new_highest));
+  file.MarkHeaderModified();
+  bool written = file.Flush();
+  written = volume.storage_bitmap().Flush() && written;
+  return written;
+}
+
+bool MakeFile(Volume& volume, OpenFile& file, const FileId& directory, std::string_view specification,
+              int window_request) {
+  if (HasWildcards(specification)) return false;
+  FileSpecification spec = ParseSpecification(specification);
+  long version = spec.version == 0 ? 1 : spec.version;
+  if (spec.name.empty() || version < 0 || version > kHighestVersion) {
+    volume.SetError(ErrInvalidArgument);
+    return false;
+  }
+  std::uint32_t cursor = 0;
+  if (Lookup(volume, false, directory, cursor, specification)) {
+    volume.SetError(ErrFileExists);
+    return false;
+  }
+  if (volume.error() != ErrFileNotFound) return false;  // a damaged directory is not written to
+  volume.SetError(ErrNone);
+  DirectoryEntryToAdd entry{spec.name, static_cast<std::uint16_t>(version), FileId{}};
+  // Everything that can refuse the name is checked before the header is written.
+  if (!EnterName(volume, directory, entry, nullptr, true)) return false;
+  if (!CreateHeader(volume, entry.id, specification)) return false;
+  if (!EnterName(volume, directory, entry)) return false;
+  if (!file.Access(volume, window_request, entry.id)) return false;
+  file.MarkCreatedHere();
+  file.first_header().set_back_link(directory);
+  file.MarkHeaderModified();
+  return file.Flush();
+}
+
+}  // namespace ods2

@@ -1,0 +1,55 @@
+// The one file the engine holds open for a transfer: a byte stream over the file's blocks through
+// a one-block window (the whole file when it is contiguous), read or written in binary (the
+// stored bytes) or text (variable-length records as lines ending in 13 10, and back). Runs of
+// bytes move within the window at once; the blocks reach the disk as they would byte by byte.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "open_file.h"
+
+namespace ods2 {
+
+class StreamFile : public OpenFile {
+ public:
+  // Text state while reading.
+  static constexpr int kInRecord = 0;
+  static constexpr int kLineFeedDue = 1;
+  static constexpr int kRecordStart = 2;
+  // Longest line a text record takes.
+  static constexpr std::size_t kRecordLimit = 65533;
+
+  bool text = false;
+  bool created = false;                 // made by StreamCreate (and so written to)
+  std::uint32_t extension_quantum = 0;  // blocks asked of Extend when writing passes the allocation
+  std::uint64_t position = 0;
+
+  // Each returns the bytes moved. Reads stop short at the end of the file (code 13) and answer -1
+  // on any other failure; writes stop at the first failure with its code set.
+  std::int64_t ReadBinary(std::span<std::uint8_t> out);
+  std::int64_t WriteBinary(std::span<const std::uint8_t> in);
+  std::int64_t ReadText(std::span<std::uint8_t> out);
+  std::int64_t WriteText(std::span<const std::uint8_t> in);
+  // Stores the collected line as one record: count word, data, a pad byte for an odd count. The
+  // bytes written, or -1; the line is dropped either way.
+  std::int64_t EndRecord();
+  bool HasPendingRecord() const { return !line_.empty(); }
+
+ private:
+  bool InWindow(std::uint64_t block) const;
+  // Brings `block` (and what follows, up to the window's size and `limit`) into the window.
+  bool LoadWindow(std::uint64_t block, std::uint64_t limit);
+  bool EnsureAllocated(std::uint64_t block);
+  std::size_t WindowOffset() const;
+  std::size_t WindowEnd() const;
+  bool AfterWindowFilled();
+  bool ReadRecordStart();
+
+  std::uint16_t remaining_ = 0;
+  int text_state_ = kRecordStart;
+  std::vector<std::uint8_t> line_;
+};
+
+}  // namespace ods2

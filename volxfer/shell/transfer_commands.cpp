@@ -1,0 +1,167 @@
+// The transfer commands: get and recv copy a file of the current volume directory to a host file,
+// put copies a host file into it, lcd moves the host's current directory. The engine's stream and
+// the host file are closed on every path.
+#include <limits.h>
+#include <unistd.h>
+#include <array>
+#include <cctype>
+#include <optional>
+
+#include "host_file.h"
+#include "messages.h"
+#include "output.h"
+#include "shell.h"
+
+namespace volxfer {
+
+namespace {
+constexpr std::size_t kLocalNameLimit = 256;
+constexpr std::size_t kChunk = 512;
+// Blocks the 32-bit size fields of a file header describe.
+constexpr std::uint64_t kLargestFileBlocks = UINT32_MAX - 1;
+
+struct TransferNames {
+  std::string local;   // the word up to its first ";", as typed
+  std::string volume;  // the whole word in upper case
+};
+
+std::optional<TransferNames> DeriveNames(const std::string& word) {
+  TransferNames names{word.substr(0, word.find(';')), word};
+  if (names.local.size() >= kLocalNameLimit) {
+    ErrorMessage(msg::kHostNameTooLong);
+    return std::nullopt;
+  }
+  for (char& c : names.volume) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return names;
+}
+}  // namespace
+
+void Shell::Get(Words words) {
+  if (words.empty()) {
+    ErrorMessage(msg::kTransferUsage);
+    return;
+  }
+  std::optional<TransferNames> names = DeriveNames(words[0]);
+  if (!names) return;
+  const char* volume_name = names->volume.c_str();
+  if (engine_.StreamOpen(volume_name, state_.TransferMode == 1) != 0) {
+    ErrorMessage(msg::kCantOpenFile, volume_name, ErrorText(engine_).c_str());
+    return;
+  }
+  HostFile host;
+  if (!host.CreateForWriting(names->local)) {
+    ErrorMessage(msg::kCantOpenDestination, names->local.c_str(), SystemErrorText().c_str());
+    engine_.StreamClose();
+    return;
+  }
+  Print(msg::kCopyingOut, volume_name, names->local.c_str());
+  std::array<std::uint8_t, kChunk> buffer{};
+  for (;;) {
+    std::int64_t n =
+        engine_.LastError() == ods2::ErrEof ? 0 : engine_.StreamRead(buffer.data(), buffer.size());
+    if (n < 0) {
+      if (engine_.LastError() == ods2::ErrNone) {
+        Print(msg::kTransferComplete);
+      } else {
+        ErrorMessage(msg::kErrorReadingSource, volume_name, ErrorText(engine_).c_str());
+      }
+      break;
+    }
+    bool written = host.Write(std::span(buffer).first(static_cast<std::size_t>(n)));
+    // The host file is complete on disk before the transfer is called complete.
+    if (written && engine_.LastError() == ods2::ErrEof) written = host.Close();
+    if (!written) {
+      ErrorMessage(msg::kErrorWritingDestination, names->local.c_str(), SystemErrorText().c_str());
+      break;
+    }
+    if (engine_.LastError() == ods2::ErrEof) {
+      Print(msg::kTransferComplete);
+      break;
+    }
+  }
+  host.Close();
+  engine_.StreamClose();
+}
+
+void Shell::Put(Words words) {
+  ods2::VolumeInfo info;
+  if (engine_.VolumeQuery(&info) != 0) {
+    ErrorMessage(msg::kVolumeNotMounted);
+    return;
+  }
+  if (words.empty()) {
+    ErrorMessage(msg::kTransferUsage);
+    return;
+  }
+  std::optional<TransferNames> names = DeriveNames(words[0]);
+  if (!names) return;
+  const char* local = names->local.c_str();
+  const char* volume_name = names->volume.c_str();
+  HostFile host;
+  if (!host.OpenForReading(names->local)) {
+    ErrorMessage(msg::kCantOpenSource, local, SystemErrorText().c_str());
+    return;
+  }
+  std::uint64_t size = 0;
+  if (!host.Size(size)) return;  // the host file closes with `host`
+  std::uint64_t blocks = size == 0 ? 1 : (size + kChunk - 1) / kChunk;
+  if (blocks > kLargestFileBlocks) {
+    ErrorMessage(msg::kSourceTooLarge, local);
+    return;
+  }
+  if (blocks >= info.free_blocks) {
+    ErrorMessage(msg::kExceedsFreeSpace, static_cast<unsigned long long>(blocks),
+                 static_cast<unsigned long>(info.free_blocks));
+    return;
+  }
+  if (engine_.StreamCreate(volume_name, state_.TransferMode == 1, static_cast<std::uint32_t>(blocks)) != 0) {
+    ErrorMessage(msg::kCantCreateDestination, volume_name, ErrorText(engine_).c_str());
+    return;
+  }
+  Print(msg::kCopyingIn, local, static_cast<unsigned long>(size), volume_name);
+  CopyIn(host, names->local, names->volume);
+}
+
+void Shell::CopyIn(HostFile& host, const std::string& local, const std::string& volume_name) {
+  std::array<std::uint8_t, kChunk> buffer{};
+  for (;;) {
+    std::int64_t n = host.Read(buffer);
+    if (n < 0) {
+      ErrorMessage(msg::kErrorReadingSource, local.c_str(), SystemErrorText().c_str());
+      break;
+    }
+    if (n == 0) {
+      // Everything of the file is on disk before the transfer is called complete.
+      host.Close();
+      if (engine_.StreamClose() == 0) {
+        Print(msg::kTransferComplete);
+      } else {
+        ErrorMessage(msg::kErrorWritingDestination, volume_name.c_str(), ErrorText(engine_).c_str());
+      }
+      return;
+    }
+    std::int64_t written = engine_.StreamWrite(buffer.data(), static_cast<std::size_t>(n));
+    if (written < n) {
+      ErrorMessage(msg::kErrorWritingDestination, volume_name.c_str(), ErrorText(engine_).c_str());
+      break;
+    }
+  }
+  host.Close();
+  engine_.StreamClose();
+}
+
+void Shell::Lcd(Words words) {
+  if (words.empty()) {
+    ErrorMessage(msg::kLcdUsage);
+    return;
+  }
+  if (::chdir(words[0].c_str()) != 0) {
+    ErrorMessage(msg::kLcdNotFound, words[0].c_str(), SystemErrorText().c_str());
+    return;
+  }
+  std::array<char, PATH_MAX> directory{};
+  if (!::getcwd(directory.data(), directory.size())) directory[0] = '\0';
+  Print(msg::kLocalDirectory, directory.data());
+}
+
+}  // namespace volxfer
