@@ -1,12 +1,11 @@
-// bkrun: the BK-0010.01 machine core without a window, for tests, benchmarks and scripts.
+// bkrun: the BK-0010.01 without a window, for tests, benchmarks and scripts.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
-
-#include <memory>
 
 #include "console_host.h"
 #include "disassembler.h"
