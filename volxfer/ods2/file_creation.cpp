@@ -189,7 +189,11 @@ bool Extend(OpenFile& file, std::uint32_t blocks) {
 
 bool MakeFile(Volume& volume, OpenFile& file, const FileId& directory, std::string_view specification,
               int window_request) {
-  if (HasWildcards(specification)) return false;
+  // Wildcards never name a new file; saying so beats failing without a reason.
+  if (HasWildcards(specification)) {
+    volume.SetError(ErrInvalidArgument);
+    return false;
+  }
   FileSpecification spec = ParseSpecification(specification);
   long version = spec.version == 0 ? 1 : spec.version;
   if (spec.name.empty() || version < 0 || version > kHighestVersion) {

@@ -71,6 +71,7 @@ class VolumeBuilder {
   BuilderDamage& damage() { return damage_; }
   std::string label = "TESTVOL";
   std::string owner = "BUILDER";
+  std::uint32_t spare_headers = 4;  // index file blocks for headers beyond the files built
 
   std::vector<std::uint8_t> Build();
   // Builds and writes the image; true on success.

@@ -1,0 +1,317 @@
+// Creating files: headers and file numbers, directory entries in name and version order across
+// directory blocks, extension of the allocation, and refusals that leave the volume as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ods2/directory.h"
+#include "ods2/directory_update.h"
+#include "ods2/file_creation.h"
+#include "support/directory_invariants.h"
+#include "support/transfer_helpers.h"
+
+namespace {
+
+using test::MountedImage;
+using test::VolumeBuilder;
+
+ods2::FileId MasterId() {
+  return ods2::kMasterDirectoryId;
+}
+
+TEST(Versions, NewVersionsJoinTheirNameRecordNewestFirst) {
+  VolumeBuilder builder(1200, 1);
+  builder.AddFile({.name = "ZED.DAT", .data = test::Bytes(10, 1)});
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::Engine& e = m.engine();
+  struct Step {
+    const char* spec;
+    int code;
+  };
+  for (Step s : {Step{"FOO.TXT", 0}, Step{"FOO.TXT", 19}, Step{"FOO.TXT;3", 0}, Step{"FOO.TXT;3", 19},
+                 Step{"FOO.TXT;2", 0}, Step{"FOO.TXT;0", 19}, Step{"foo.txt;*", 6}, Step{"BAR.TXT;7", 0},
+                 Step{"A%.TXT", 6}, Step{"BAD.TXT;-2", 6}, Step{"BAD.TXT;40000", 6}}) {
+    int code = test::PutFile(e, s.spec, false, test::Text(s.spec), 1);
+    EXPECT_EQ(code, s.code) << s.spec;
+  }
+  EXPECT_EQ(test::GetFile(e, "FOO.TXT", false).bytes, test::Text("FOO.TXT;3"));
+  EXPECT_EQ(test::GetFile(e, "FOO.TXT;1", false).bytes, test::Text("FOO.TXT"));
+  test::DirectoryListing listing = test::CheckDirectory(m.volume(), MasterId());
+  EXPECT_TRUE(listing.faults.empty()) << listing.faults.front();
+  auto at = std::find(listing.names.begin(), listing.names.end(), "FOO.TXT;3");
+  ASSERT_NE(at, listing.names.end());
+  ASSERT_LE(at + 3, listing.names.end());
+  EXPECT_EQ(std::vector<std::string>(at, at + 3),
+            (std::vector<std::string>{"FOO.TXT;3", "FOO.TXT;2", "FOO.TXT;1"}));
+  EXPECT_NE(std::find(listing.names.begin(), listing.names.end(), "BAR.TXT;7"), listing.names.end());
+}
+
+TEST(ReadOnlyVolume, CreateIsRefusedAndTheImageStaysByteForByte) {
+  VolumeBuilder builder(900, 1);
+  MountedImage m(builder.Build(), true);
+  ASSERT_TRUE(m.mounted());
+  EXPECT_EQ(m.engine().StreamCreate("NEW.DAT", false, 1), -1);
+  EXPECT_EQ(m.engine().LastError(), ods2::ErrReadOnly);
+  char byte = 0;
+  EXPECT_EQ(m.engine().StreamWrite(&byte, 1), -1);
+  EXPECT_EQ(m.engine().LastError(), ods2::ErrReadOnly);
+  ASSERT_TRUE(m.Close());
+  EXPECT_EQ(m.image().Contents(), m.original());
+}
+
+std::string LongName(int i) {
+  return "A_FAIRLY_LONG_FILE_NAME_" + std::to_string(100 + i) + ".DAT";
+}
+
+TEST(Directory, ManyNamesSpanSeveralBlocksInNameOrder) {
+  constexpr int kNames = 45;
+  VolumeBuilder builder(2000, 1);
+  builder.spare_headers = kNames + 2;
+  builder.AddDirectory({.name = "WORK", .blocks = 6});
+  builder.AddFile({.name = "MIDDLE.DAT", .directory = "WORK", .data = test::Bytes(3, 1)});
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::Engine& e = m.engine();
+  ASSERT_EQ(e.ChangeDir("WORK.DIR"), 0);
+  for (int k = 0; k < kNames; ++k) {
+    int i = (k * 17) % kNames;  // out of name order
+    ASSERT_EQ(test::PutFile(e, LongName(i), false, test::Text(LongName(i)), 1), 0) << LongName(i);
+  }
+  ods2::FileId work = builder.built("WORK.DIR;1").id;
+  test::DirectoryListing listing = test::CheckDirectory(m.volume(), work);
+  EXPECT_TRUE(listing.faults.empty()) << listing.faults.front();
+  EXPECT_EQ(listing.names.size(), kNames + 1u);
+  ods2::DirectoryFile dir;
+  ASSERT_TRUE(dir.Access(m.volume(), ods2::kNoWindow, work));
+  EXPECT_GE(dir.first_header().UsedBlocks(), 4u);
+  dir.Deaccess();
+  // Every name is found again, through the listing walk and through a lookup by name.
+  ods2::FileInfo info;
+  int listed = 0;
+  while (e.DirSearch("*.*;*", &info) == 0) ++listed;
+  EXPECT_EQ(listed, kNames + 1);
+  for (int i = 0; i < kNames; ++i)
+    EXPECT_EQ(test::GetFile(e, LongName(i), false).bytes, test::Text(LongName(i)));
+}
+
+TEST(Directory, AFullDirectoryRefusesTheNameAndNothingIsWritten) {
+  VolumeBuilder builder(2000, 1);
+  builder.spare_headers = 20;
+  builder.AddDirectory({.name = "TINY", .blocks = 1});
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::Engine& e = m.engine();
+  ASSERT_EQ(e.ChangeDir("TINY.DIR"), 0);
+  int made = 0;
+  int code = 0;
+  while ((code = test::PutFile(e, LongName(made), false, {}, 1)) == 0) ++made;
+  EXPECT_EQ(code, ods2::ErrNoFreeIndex);
+  EXPECT_EQ(made, 11);  // 11 records of 46 bytes fill 506 of the block's 512 bytes
+  // Try once more and compare the image: the refusal writes nothing at all.
+  ASSERT_TRUE(m.volume().Flush());
+  std::vector<std::uint8_t> before = m.image().Contents();
+  std::uint32_t free_numbers = m.volume().index_file().bitmap().CountFree();
+  EXPECT_EQ(e.StreamCreate(LongName(50).c_str(), false, 1), -1);
+  EXPECT_EQ(e.LastError(), ods2::ErrNoFreeIndex);
+  EXPECT_EQ(m.volume().index_file().bitmap().CountFree(), free_numbers);
+  ASSERT_TRUE(m.volume().Flush());
+  EXPECT_EQ(m.image().Contents(), before);
+  test::DirectoryListing listing = test::CheckDirectory(m.volume(), builder.built("TINY.DIR;1").id);
+  EXPECT_TRUE(listing.faults.empty());
+  EXPECT_EQ(listing.names.size(), 11u);
+}
+
+TEST(AddDirectoryEntry, KeepsForeignRecordsAndRefusesDamage) {
+  // An unsorted directory (as appending software leaves it) gets the new name before the first
+  // greater one; records it does not understand are carried over byte for byte.
+  auto record = [](const std::string& name, std::uint16_t version) {
+    ods2::DirectoryEntryToAdd entry{name, version, ods2::FileId{9, 1, 0, 0}};
+    std::vector<std::uint8_t> block(512, 0);
+    int code = 0;
+    auto packed = ods2::AddDirectoryEntry(block, 0, 1, entry, code);
+    std::size_t size = 2 + ods2::GetU16(packed->data, 0);
+    return std::vector<std::uint8_t>(packed->data.begin(),
+                                     packed->data.begin() + static_cast<std::ptrdiff_t>(size));
+  };
+  std::vector<std::uint8_t> data;
+  for (auto r : {record("B.DAT", 1), record("D.DAT", 1), record("A.DAT", 1)})
+    data.insert(data.end(), r.begin(), r.end());
+  data[4] = 0x20;  // a flag bit of the first record that must survive
+  std::size_t used = data.size();
+  data.push_back(0xFF), data.push_back(0xFF);
+  data.resize(1024, 0);
+  int code = 0;
+  auto packed = ods2::AddDirectoryEntry(data, used, 2, {"C.DAT", 1, ods2::FileId{10, 1, 0, 0}}, code);
+  ASSERT_TRUE(packed);
+  EXPECT_EQ(packed->used_blocks, 1u);
+  std::vector<std::string> names;
+  ods2::RecordWalker walker(packed->data, 512, 0);
+  ods2::DirectoryRecord r;
+  while (walker.Next(r) == ods2::RecordWalker::Step::kRecord) names.emplace_back(r.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"B.DAT", "C.DAT", "D.DAT", "A.DAT"}));
+  EXPECT_EQ(packed->data[4], 0x20);
+  ods2::PutU16(data, 0, 7);  // an odd size: damaged
+  EXPECT_FALSE(ods2::AddDirectoryEntry(data, used, 2, {"C.DAT", 1, {}}, code));
+  EXPECT_EQ(code, ods2::ErrNotDirectory);
+}
+
+TEST(CreateHeader, TakesTheLowestFreeNumberWithTheNextSequence) {
+  VolumeBuilder builder(900, 1);
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::Volume& v = m.volume();
+  ods2::BitmapView& numbers = v.index_file().bitmap();
+  std::uint32_t expected = numbers.FindFirstFree(0) + 1;
+  std::uint64_t lbn = v.HeaderLbn(expected);
+  ASSERT_NE(lbn, 0u);
+  std::vector<std::uint8_t> old(512, 0);
+  ods2::PutU16(old, 10, 7);  // the sequence number a deleted file left
+  ASSERT_TRUE(v.WriteBlocks(lbn, 1, old));
+  ods2::FileId id;
+  ASSERT_TRUE(ods2::CreateHeader(v, id, "A_NAME_LONGER_THAN_TWENTY.TXT;4"));
+  EXPECT_EQ(id.FileNumber(), expected);
+  EXPECT_EQ(id.sequence, 8);
+  EXPECT_FALSE(numbers.IsFree(expected - 1));
+  ods2::OpenFile file;
+  ASSERT_TRUE(file.Access(v, ods2::kNoWindow, id));
+  const ods2::FileHeader& h = file.first_header();
+  std::string head(reinterpret_cast<const char*>(h.bytes().data()) + 80, 20);
+  std::string tail(reinterpret_cast<const char*>(h.bytes().data()) + 134, 11);
+  EXPECT_EQ(head, "A_NAME_LONGER_THAN_T");
+  EXPECT_EQ(tail, "WENTY.TXT;4");
+  EXPECT_EQ(h.eof_vbn(), 1u);
+  EXPECT_EQ(h.highest_allocated_vbn(), 0u);
+  EXPECT_EQ(h.protection(), v.home_block().default_protection());
+  // Other software finds headers only below the index file's end of file.
+  std::uint64_t vbn = expected + v.home_block().index_bitmap_blocks() + 4u * v.cluster_factor();
+  EXPECT_GE(v.index_file().first_header().UsedBlocks(), vbn);
+  file.Deaccess();
+}
+
+TEST(CreateHeader, SkipsNumbersWhoseBitIsWronglyClear) {
+  VolumeBuilder builder(900, 1);
+  builder.AddFile({.name = "LIVE.DAT", .data = test::Bytes(10, 1)});
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::Volume& v = m.volume();
+  ods2::BitmapView& numbers = v.index_file().bitmap();
+  std::uint32_t live = builder.built("LIVE.DAT;1").id.FileNumber();
+  numbers.ReleaseNumber(1);     // the index file's own bit, left clear by some software
+  numbers.ReleaseNumber(live);  // a file whose header is in use
+  ods2::FileId id;
+  ASSERT_TRUE(ods2::CreateHeader(v, id, "NEW.DAT"));
+  EXPECT_GT(id.FileNumber(), live);
+  EXPECT_FALSE(numbers.IsFree(0));
+  EXPECT_FALSE(numbers.IsFree(live - 1));
+  EXPECT_EQ(test::GetFile(m.engine(), "LIVE.DAT", false).bytes, test::Bytes(10, 1));
+}
+
+TEST(CreateHeader, NoHeaderBlockForTheNumberIsCode10AndTheNumberStaysTaken) {
+  VolumeBuilder builder(900, 1);
+  builder.spare_headers = 0;
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::BitmapView& numbers = m.volume().index_file().bitmap();
+  std::uint32_t bit = numbers.FindFirstFree(0);
+  EXPECT_EQ(m.engine().StreamCreate("NEW.DAT", false, 1), -1);
+  EXPECT_EQ(m.engine().LastError(), ods2::ErrInvalidHeader);
+  EXPECT_FALSE(numbers.IsFree(bit));
+}
+
+// Leaves free only clusters whose index modulo `period` is below `free_run`, from `from` on.
+void Fragment(ods2::BitmapView& bitmap, std::uint32_t from, std::uint32_t period, std::uint32_t free_run) {
+  for (std::uint32_t bit = from; bit < bitmap.bit_count(); ++bit)
+    if (bit % period >= free_run && bitmap.IsFree(bit)) bitmap.AllocateAt(bit, 1);
+}
+
+std::vector<ods2::RetrievalPointer> StreamMap(ods2::Engine& e) {
+  return e.stream()->first_header().Map().value_or(std::vector<ods2::RetrievalPointer>{});
+}
+
+TEST(Extend, GrowsTheLastExtentByTheQuantumWhileTheClustersAfterItAreFree) {
+  VolumeBuilder builder(900, 1);
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::Engine& e = m.engine();
+  ASSERT_EQ(e.StreamCreate("GROW.DAT", false, 2), 0);
+  std::vector<std::uint8_t> data = test::Bytes(5 * 512, 2);
+  ASSERT_EQ(e.StreamWrite(data.data(), 512), 512);
+  EXPECT_EQ(e.stream()->first_header().highest_allocated_vbn(), 2u);
+  // Take the cluster after the extent: the next extension needs a pointer of its own.
+  ods2::BitmapView& bitmap = m.volume().storage_bitmap().bitmap();
+  std::uint32_t after = StreamMap(e).back().lbn + 2;
+  ASSERT_EQ(bitmap.AllocateAt(after, 1), ods2::BitmapView::RunResult::kAllocated);
+  ASSERT_EQ(e.StreamWrite(data.data() + 512, 1024), 1024);
+  EXPECT_EQ(StreamMap(e).size(), 2u);
+  // The clusters after the new extent are free: it grows instead of gaining a third pointer.
+  ASSERT_EQ(e.StreamWrite(data.data() + 1536, 1024), 1024);
+  auto map = StreamMap(e);
+  ASSERT_EQ(map.size(), 2u);
+  EXPECT_EQ(map[0].count, 2u);
+  EXPECT_EQ(map[1].count, 4u);
+  EXPECT_EQ(e.stream()->first_header().highest_allocated_vbn(), 6u);
+  ASSERT_EQ(e.StreamClose(), 0);
+  EXPECT_EQ(test::GetFile(e, "GROW.DAT", false).bytes, data);
+}
+
+TEST(Extend, HalvesTheQuantumWhenNoRunIsLongEnough) {
+  VolumeBuilder builder(1200, 1);
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::BitmapView& bitmap = m.volume().storage_bitmap().bitmap();
+  Fragment(bitmap, 0, 3, 2);  // free runs of two clusters only
+  std::uint32_t free_before = bitmap.CountFree();
+  std::vector<std::uint8_t> data = test::Bytes(8 * 512, 6);
+  ods2::Engine& e = m.engine();
+  ASSERT_EQ(e.StreamCreate("HALF.DAT", false, 8), 0);
+  ASSERT_EQ(e.StreamWrite(data.data(), 512), 512);
+  EXPECT_EQ(e.stream()->extension_quantum, 2u);  // 8, 4, then 2, which is kept
+  for (std::size_t at = 512; at < data.size(); at += 512)
+    ASSERT_EQ(e.StreamWrite(data.data() + at, 512), 512);
+  EXPECT_EQ(StreamMap(e).size(), 4u);
+  ASSERT_EQ(e.StreamClose(), 0);
+  EXPECT_EQ(bitmap.CountFree(), free_before - 8);
+  EXPECT_EQ(test::GetFile(e, "HALF.DAT", false).bytes, data);
+}
+
+TEST(Extend, AHeaderHoldsAtMost38PointersAndNoClusterIsLostAfterThem) {
+  VolumeBuilder builder(1200, 1);
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::BitmapView& bitmap = m.volume().storage_bitmap().bitmap();
+  Fragment(bitmap, 0, 2, 1);  // every other cluster
+  std::uint32_t free_before = bitmap.CountFree();
+  std::vector<std::uint8_t> data = test::Bytes(40 * 512, 8);
+  ods2::Engine& e = m.engine();
+  ASSERT_EQ(e.StreamCreate("MANY.DAT", false, 1), 0);
+  std::int64_t written = 0;
+  for (std::size_t at = 0; at < data.size(); at += 512) {
+    std::int64_t n = e.StreamWrite(data.data() + at, 512);
+    written += n;
+    if (n < 512) break;
+  }
+  EXPECT_EQ(written, 38 * 512);
+  EXPECT_EQ(e.LastError(), ods2::ErrNoFreeIndex);
+  EXPECT_EQ(StreamMap(e).size(), 38u);
+  EXPECT_EQ(e.stream()->first_header().map_words_in_use(), 152u);
+  EXPECT_EQ(e.StreamClose(), 0);
+  EXPECT_EQ(bitmap.CountFree(), free_before - 38);
+  EXPECT_EQ(test::GetFile(e, "MANY.DAT", false).bytes,
+            std::vector<std::uint8_t>(data.begin(), data.begin() + 38 * 512));
+}
+
+TEST(Extend, NoSpaceLeftEndsTheWriteWithCode17) {
+  VolumeBuilder builder(700, 1);
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::BitmapView& bitmap = m.volume().storage_bitmap().bitmap();
+  std::uint32_t free_blocks = bitmap.CountFree();
+  std::vector<std::uint8_t> data = test::Bytes((free_blocks + 1) * 512, 1);
+  EXPECT_EQ(test::PutFile(m.engine(), "FULL.DAT", false, data, free_blocks), ods2::ErrNoFreeIndex);
+  EXPECT_EQ(bitmap.CountFree(), 0u);
+  test::ReadResult r = test::GetFile(m.engine(), "FULL.DAT", false);
+  EXPECT_EQ(r.bytes.size(), static_cast<std::size_t>(free_blocks) * 512);
+}
+
+}  // namespace
