@@ -4,6 +4,7 @@
 #include <charconv>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "key_strokes.h"
 
@@ -147,82 +148,84 @@ class Parser {
     if (option == "--regs") return o.printRegisters = true, true;
     if (option == "--two-bit") return o.oneBitMode = false, true;
     if (option == "--one-bit") return o.oneBitMode = true, true;
+    static const std::map<std::string, std::optional<std::string> Options::*> kFileOptions = {
+        {"--rom", &Options::romFile},       {"--config", &Options::configFile}, {"--palette", &Options::paletteFile},
+        {"--wav", &Options::wavFile},       {"--screen", &Options::screenFile}, {"--open-file", &Options::openFile}};
     std::string v;
-    if (option == "--rom") return Value(option, v) && (o.romFile = v, true);
-    if (option == "--config") return Value(option, v) && (o.configFile = v, true);
-    if (option == "--palette") return Value(option, v) && (o.paletteFile = v, true);
-    if (option == "--wav") return Value(option, v) && (o.wavFile = v, true);
-    if (option == "--screen") return Value(option, v) && (o.screenFile = v, true);
-    if (option == "--open-file") return Value(option, v) && (o.openFile = v, true);
+    if (const auto file = kFileOptions.find(option); file != kFileOptions.end()) {
+      return Value(option, v) && (o.*(file->second) = v, true);
+    }
+    static const std::set<std::string> kAddressOptions = {"--start", "--load", "--set", "--break", "--dump", "--disasm"};
+    static const std::set<std::string> kOtherOptions = {"--flags", "--steps",     "--ticks", "--speed",
+                                                        "--repaint", "--keys", "--overwrite"};
+    const bool address = kAddressOptions.contains(option);
+    if (!address && !kOtherOptions.contains(option)) return Fail("unknown option '" + option + "'");
+    if (!Value(option, v)) return false;
+    return (address ? AddressOption(option, v) : OtherOption(option, v)) || Bad(option, v);
+  }
+
+  // Options whose value holds an octal address. False for a bad value.
+  bool AddressOption(const std::string& option, const std::string& v) {
+    Options& o = options_;
     if (option == "--start") {
       uint32_t address;
-      if (!Value(option, v)) return false;
-      if (!ParseOctal(v, 0177777, address)) return Bad(option, v);
+      if (!ParseOctal(v, 0177777, address)) return false;
       o.startAddress = std::stoi(v);  // kept as its octal digits
       return true;
     }
     if (option == "--load") {
       LoadRequest load;
-      if (!Value(option, v)) return false;
-      if (!SplitAddress(v, load.address, load.file) || load.file.empty()) return Bad(option, v);
+      if (!SplitAddress(v, load.address, load.file) || load.file.empty()) return false;
       o.loads.push_back(load);
       return true;
     }
     if (option == "--set") {
-      if (!Value(option, v)) return false;
       const auto eq = v.find('=');
       RegisterAssignment set;
       if (eq == std::string::npos || !ParseRegisterName(v.substr(0, eq), set.reg) ||
           !ParseAddress(v.substr(eq + 1), set.value))
-        return Bad(option, v);
+        return false;
       o.registers.push_back(set);
-      return true;
-    }
-    if (option == "--flags") {
-      if (!Value(option, v)) return false;
-      if (v.find_first_not_of("NZVCnzvc") != std::string::npos) return Bad(option, v);
-      o.flags = v;
-      return true;
-    }
-    if (option == "--steps" || option == "--ticks") {
-      long long n;
-      if (!Value(option, v)) return false;
-      if (!ParseDecimal(v, 0, 1'000'000'000'000LL, n)) return Bad(option, v);
-      (option == "--steps" ? o.steps : o.ticks) = n;
-      return true;
-    }
-    if (option == "--speed" || option == "--repaint") {
-      long long n;
-      if (!Value(option, v)) return false;
-      if (!ParseDecimal(v, 1, option == "--speed" ? 100'000'000 : 100'000, n)) return Bad(option, v);
-      (option == "--speed" ? o.speed : o.repaintCount) = static_cast<int32_t>(n);
       return true;
     }
     if (option == "--break") {
       uint16_t address;
-      if (!Value(option, v)) return false;
-      if (!ParseAddress(v, address)) return Bad(option, v);
+      if (!ParseAddress(v, address)) return false;
       o.breakAddress = address;
       return true;
     }
-    if (option == "--keys") return Value(option, v) && (DecodeKeys(v, o.keys) || Bad(option, v));
-    if (option == "--overwrite") {
-      if (!Value(option, v)) return false;
-      if (v != "yes" && v != "no") return Bad(option, v);
-      o.overwrite = v == "yes";
+    DumpRequest dump;  // --dump, --disasm
+    std::string count;
+    long long n;
+    if (!SplitAddress(v, dump.address, count) || !ParseDecimal(count, 0, 0200000, n)) return false;
+    dump.count = static_cast<long>(n);
+    (option == "--dump" ? o.dumps : o.disassembly).push_back(dump);
+    return true;
+  }
+
+  // The other options that take a value. False for a bad value.
+  bool OtherOption(const std::string& option, const std::string& v) {
+    Options& o = options_;
+    long long n;
+    if (option == "--flags") {
+      if (v.find_first_not_of("NZVCnzvc") != std::string::npos) return false;
+      o.flags = v;
       return true;
     }
-    if (option == "--dump" || option == "--disasm") {
-      DumpRequest dump;
-      std::string count;
-      long long n;
-      if (!Value(option, v)) return false;
-      if (!SplitAddress(v, dump.address, count) || !ParseDecimal(count, 0, 0200000, n)) return Bad(option, v);
-      dump.count = static_cast<long>(n);
-      (option == "--dump" ? o.dumps : o.disassembly).push_back(dump);
+    if (option == "--steps" || option == "--ticks") {
+      if (!ParseDecimal(v, 0, 1'000'000'000'000LL, n)) return false;
+      (option == "--steps" ? o.steps : o.ticks) = n;
       return true;
     }
-    return Fail("unknown option '" + option + "'");
+    if (option == "--speed" || option == "--repaint") {
+      if (!ParseDecimal(v, 1, option == "--speed" ? 100'000'000 : 100'000, n)) return false;
+      (option == "--speed" ? o.speed : o.repaintCount) = static_cast<int32_t>(n);
+      return true;
+    }
+    if (option == "--keys") return DecodeKeys(v, o.keys);
+    if (v != "yes" && v != "no") return false;  // --overwrite
+    o.overwrite = v == "yes";
+    return true;
   }
 
   const std::vector<std::string>& args_;
