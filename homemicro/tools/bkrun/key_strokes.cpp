@@ -1,7 +1,7 @@
 #include "key_strokes.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 
 #include "homemicro/frontend/key_translation.h"
 #include "homemicro/frontend/virtual_keys.h"
@@ -13,7 +13,7 @@ namespace vk = homemicro::vk;
 using homemicro::KeyStroke;
 
 constexpr std::array<uint16_t, 8> kCommandKeys = {vk::F1,  vk::F4,  vk::F6,  vk::F7,
-                                                   vk::F10, vk::F11, vk::F12, vk::ScrollLock};
+                                                  vk::F10, vk::F11, vk::F12, vk::ScrollLock};
 
 bool IsModifierKey(uint16_t virtualKey) {
   return virtualKey == vk::Shift || virtualKey == vk::Control || virtualKey == vk::Alt;

@@ -56,7 +56,8 @@ void ApplyRegistersAndFlags(Machine& machine, const bkrun::Options& options) {
   for (const auto& set : options.registers) s.R[static_cast<size_t>(set.reg)] = set.value;
   if (options.flags) {
     const auto has = [&](char c) {
-      return options.flags->find(c) != std::string::npos || options.flags->find(static_cast<char>(c + 32)) != std::string::npos;
+      return options.flags->find(c) != std::string::npos ||
+             options.flags->find(static_cast<char>(c + 32)) != std::string::npos;
     };
     s.FlagN = has('N');
     s.FlagZ = has('Z');
@@ -67,8 +68,8 @@ void ApplyRegistersAndFlags(Machine& machine, const bkrun::Options& options) {
 
 void PrintRegisters(const Machine& machine) {
   const homemicro::MachineState& s = machine.State();
-  std::printf("R0=%06o R1=%06o R2=%06o R3=%06o R4=%06o R5=%06o SP=%06o PC=%06o NZVC=%d%d%d%d\n", s.R[0], s.R[1],
-              s.R[2], s.R[3], s.R[4], s.R[5], s.R[6], s.R[7], s.FlagN, s.FlagZ, s.FlagV, s.FlagC);
+  std::printf("R0=%06o R1=%06o R2=%06o R3=%06o R4=%06o R5=%06o SP=%06o PC=%06o NZVC=%d%d%d%d\n", s.R[0],
+              s.R[1], s.R[2], s.R[3], s.R[4], s.R[5], s.R[6], s.R[7], s.FlagN, s.FlagZ, s.FlagV, s.FlagC);
 }
 
 void PrintDump(const Machine& machine, const bkrun::DumpRequest& dump) {
@@ -105,12 +106,13 @@ bool WriteSound(const bkrun::HeadlessEmulator& emulator, const std::string& file
 }
 
 int Run(const bkrun::Options& options) {
-  if (options.romFile && !IsReadableFile(*options.romFile)) return Fail("cannot read ROM file '" + *options.romFile + "'");
+  if (options.romFile && !IsReadableFile(*options.romFile))
+    return Fail("cannot read ROM file '" + *options.romFile + "'");
   for (const auto& load : options.loads)
     if (!IsReadableFile(load.file)) return Fail("cannot read '" + load.file + "'");
 
-  const auto emulator =
-      std::make_unique<bkrun::HeadlessEmulator>(options.overwrite, options.openFile, options.wavFile.has_value());
+  const auto emulator = std::make_unique<bkrun::HeadlessEmulator>(options.overwrite, options.openFile,
+                                                                  options.wavFile.has_value());
   if (const auto failure = bkrun::ApplySettings(options, *emulator)) {
     if (!failure->messageBox) return Fail(failure->text);
     bkrun::PrintMessageBox(failure->text);

@@ -100,11 +100,21 @@ bool DecodeKeys(const std::string& text, std::vector<homemicro::KeyStroke>& keys
     if (++i == text.size()) return false;
     bool found = true;
     switch (text[i]) {
-      case 'n': found = add(012); break;
-      case 'r': found = add(015); break;
-      case 't': found = add(011); break;
-      case 'e': keys.push_back(StopKeyStroke()); break;
-      case '\\': found = add('\\'); break;
+      case 'n':
+        found = add(012);
+        break;
+      case 'r':
+        found = add(015);
+        break;
+      case 't':
+        found = add(011);
+        break;
+      case 'e':
+        keys.push_back(StopKeyStroke());
+        break;
+      case '\\':
+        found = add('\\');
+        break;
       default: {
         uint32_t code;
         if (i + 3 > text.size() || !ParseOctal(text.substr(i, 3), 0177, code)) return false;
@@ -149,15 +159,17 @@ class Parser {
     if (option == "--two-bit") return o.oneBitMode = false, true;
     if (option == "--one-bit") return o.oneBitMode = true, true;
     static const std::map<std::string, std::optional<std::string> Options::*> kFileOptions = {
-        {"--rom", &Options::romFile},       {"--config", &Options::configFile}, {"--palette", &Options::paletteFile},
-        {"--wav", &Options::wavFile},       {"--screen", &Options::screenFile}, {"--open-file", &Options::openFile}};
+        {"--rom", &Options::romFile},         {"--config", &Options::configFile},
+        {"--palette", &Options::paletteFile}, {"--wav", &Options::wavFile},
+        {"--screen", &Options::screenFile},   {"--open-file", &Options::openFile}};
     std::string v;
     if (const auto file = kFileOptions.find(option); file != kFileOptions.end()) {
       return Value(option, v) && (o.*(file->second) = v, true);
     }
-    static const std::set<std::string> kAddressOptions = {"--start", "--load", "--set", "--break", "--dump", "--disasm"};
-    static const std::set<std::string> kOtherOptions = {"--flags", "--steps",     "--ticks", "--speed",
-                                                        "--repaint", "--keys", "--overwrite"};
+    static const std::set<std::string> kAddressOptions = {"--start", "--load", "--set",
+                                                          "--break", "--dump", "--disasm"};
+    static const std::set<std::string> kOtherOptions = {"--flags",   "--steps", "--ticks",    "--speed",
+                                                        "--repaint", "--keys",  "--overwrite"};
     const bool address = kAddressOptions.contains(option);
     if (!address && !kOtherOptions.contains(option)) return Fail("unknown option '" + option + "'");
     if (!Value(option, v)) return false;

@@ -10,11 +10,13 @@ constexpr int kDroppedSoundRate = 8000;
 
 }  // namespace
 
-HeadlessEmulator::HeadlessEmulator(bool overwriteAnswer, std::optional<std::string> openFile, bool recordSound)
+HeadlessEmulator::HeadlessEmulator(bool overwriteAnswer, std::optional<std::string> openFile,
+                                   bool recordSound)
     : host_(overwriteAnswer, std::move(openFile),
-            {.speaker = [this](uint16_t portValue) {
-               if (recordSound_) sound_.SetLevel(loop_.InstructionsExecuted(), (portValue & 2) != 0);
-             },
+            {.speaker =
+                 [this](uint16_t portValue) {
+                   if (recordSound_) sound_.SetLevel(loop_.InstructionsExecuted(), (portValue & 2) != 0);
+                 },
              .endProgram = [this] { loop_.RequestEnd(); }}),
       machine_(settings_, host_),
       loopSynth_(kDroppedSoundRate),
@@ -75,10 +77,14 @@ RunEnd HeadlessEmulator::Run(const RunLimits& limits) {
     if (pressing) homemicro::EndKeyPress(settings_);
     CollectSound();
     switch (outcome) {
-      case homemicro::TickOutcome::StoppedAtBreak: return RunEnd::BreakReached;
-      case homemicro::TickOutcome::Failed: return RunEnd::Failed;
-      case homemicro::TickOutcome::EndProgram: return RunEnd::EndProgram;
-      default: break;
+      case homemicro::TickOutcome::StoppedAtBreak:
+        return RunEnd::BreakReached;
+      case homemicro::TickOutcome::Failed:
+        return RunEnd::Failed;
+      case homemicro::TickOutcome::EndProgram:
+        return RunEnd::EndProgram;
+      default:
+        break;
     }
   }
   return RunEnd::LimitReached;

@@ -18,8 +18,8 @@ TEST(KeyStrokeForCode, EveryCodeHasAKeyThatTheLatchTakesAndTheTablesTranslateBac
     ASSERT_TRUE(stroke.has_value()) << "code " << std::oct << code;
     EXPECT_FALSE(bkrun::IsCommandKey(stroke->VirtualKey)) << "code " << std::oct << code;
     EXPECT_NE(stroke->VirtualKey, vk::Escape) << "code " << std::oct << code;
-    const bool modifier = stroke->VirtualKey == vk::Shift || stroke->VirtualKey == vk::Control ||
-                          stroke->VirtualKey == vk::Alt;
+    const bool modifier =
+        stroke->VirtualKey == vk::Shift || stroke->VirtualKey == vk::Control || stroke->VirtualKey == vk::Alt;
     EXPECT_EQ(modifier, code == 021) << "code " << std::oct << code;
 
     homemicro::FrontEndSettings settings;
@@ -27,7 +27,8 @@ TEST(KeyStrokeForCode, EveryCodeHasAKeyThatTheLatchTakesAndTheTablesTranslateBac
     EXPECT_TRUE(homemicro::RecordKeyPress(settings, pending, stroke->VirtualKey, stroke->ShiftState))
         << "code " << std::oct << code;
     const homemicro::KeyDelivery delivery = homemicro::TranslateKey(pending.PendingKey, pending.PendingShift);
-    EXPECT_EQ(delivery, (homemicro::KeyDelivery{false, static_cast<uint8_t>(code)})) << "code " << std::oct << code;
+    EXPECT_EQ(delivery, (homemicro::KeyDelivery{false, static_cast<uint8_t>(code)}))
+        << "code " << std::oct << code;
   }
   EXPECT_FALSE(bkrun::KeyStrokeForCode(0200).has_value());
 }
@@ -59,7 +60,8 @@ TEST(KeyStrokeForCode, StopIsEscAndCommandKeysAreKeptForTheWindow) {
   for (uint16_t key : {vk::F1, vk::F4, vk::F6, vk::F7, vk::F10, vk::F11, vk::F12, vk::ScrollLock}) {
     EXPECT_TRUE(bkrun::IsCommandKey(key)) << key;
   }
-  for (uint16_t key : {vk::F5, vk::Shift, vk::Escape, vk::Enter}) EXPECT_FALSE(bkrun::IsCommandKey(key)) << key;
+  for (uint16_t key : {vk::F5, vk::Shift, vk::Escape, vk::Enter})
+    EXPECT_FALSE(bkrun::IsCommandKey(key)) << key;
 }
 
 }  // namespace
