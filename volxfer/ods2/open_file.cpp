@@ -90,6 +90,15 @@ bool OpenFile::FillWindow(std::uint32_t blocks) {
 }
 
 std::int64_t OpenFile::MapBlocks(std::uint32_t vbn, std::uint32_t count, bool write) {
+  return MapRuns(vbn, count, write ? Transfer::kWrite : Transfer::kRead);
+}
+
+std::int64_t OpenFile::MapBlocksZeroed(std::uint32_t vbn, std::uint32_t count) {
+  if (window_) std::fill(window_->data.begin(), window_->data.end(), 0);
+  return MapRuns(vbn, count, Transfer::kNone);
+}
+
+std::int64_t OpenFile::MapRuns(std::uint32_t vbn, std::uint32_t count, Transfer transfer) {
   if (headers_.empty() || vbn >= headers_.front().eof_vbn()) {
     volume_->SetError(ErrEof);
     return -1;
@@ -120,7 +129,9 @@ std::int64_t OpenFile::MapBlocks(std::uint32_t vbn, std::uint32_t count, bool wr
       std::uint64_t lbn = p.lbn + offset;
       std::span<std::uint8_t> part(window_->data.data() + static_cast<std::size_t>(done) * kBlockSize,
                                    static_cast<std::size_t>(c) * kBlockSize);
-      bool moved = write ? volume_->WriteBlocks(lbn, c, part) : volume_->ReadBlocks(lbn, c, part);
+      bool moved = transfer == Transfer::kNone    ? true
+                   : transfer == Transfer::kWrite ? volume_->WriteBlocks(lbn, c, part)
+                                                  : volume_->ReadBlocks(lbn, c, part);
       if (!moved) {
         if (volume_->error() != ErrReadOnly) volume_->SetError(ErrDrive);
         return -1;

@@ -42,6 +42,9 @@ class OpenFile {
   // Moves `count` blocks from 0-based VBN `vbn` between disk and the window's start: the number
   // moved, or -1.
   std::int64_t MapBlocks(std::uint32_t vbn, std::uint32_t count, bool write);
+  // As MapBlocks, but only points the window at the blocks and fills it with zeros: for blocks
+  // about to be written whole whose old content nobody may see.
+  std::int64_t MapBlocksZeroed(std::uint32_t vbn, std::uint32_t count);
   bool Flush();
   void Deaccess();
   bool accessed() const { return !headers_.empty(); }
@@ -67,6 +70,8 @@ class OpenFile {
   bool data_modified_ = false;
 
  private:
+  enum class Transfer { kRead, kWrite, kNone };
+  std::int64_t MapRuns(std::uint32_t vbn, std::uint32_t count, Transfer transfer);
   bool ReadChain(const FileId& id);
   bool MakeWindow(int window_request, const FileId& id);
   bool FillWindow(std::uint32_t blocks);

@@ -30,6 +30,16 @@ bool StreamFile::LoadWindow(std::uint64_t block, std::uint64_t limit) {
   return MapBlocks(static_cast<std::uint32_t>(block), n, false) == static_cast<std::int64_t>(n);
 }
 
+// A created file's blocks past its end of file are written from their start: their old content
+// is neither needed nor to be carried into the file, so they are not read, only zeroed.
+bool StreamFile::LoadWindowForWriting(std::uint64_t block) {
+  std::uint32_t limit = first_header().highest_allocated_vbn();
+  BlockWindow* w = window();
+  if (!created || !w || w->count != 1 || position % kBlockSize != 0 || block >= limit)
+    return LoadWindow(block, limit);
+  return MapBlocksZeroed(static_cast<std::uint32_t>(block), 1) == 1;
+}
+
 std::size_t StreamFile::WindowOffset() const {
   return static_cast<std::size_t>(position - static_cast<std::uint64_t>(window()->first_vbn) * kBlockSize);
 }
@@ -93,7 +103,7 @@ std::int64_t StreamFile::WriteBinary(std::span<const std::uint8_t> in) {
   while (done < in.size()) {
     std::uint64_t block = position / kBlockSize;
     if (!EnsureAllocated(block)) break;
-    if (!InWindow(block) && !LoadWindow(block, first_header().highest_allocated_vbn())) break;
+    if (!InWindow(block) && !LoadWindowForWriting(block)) break;
     std::size_t run = std::min(in.size() - done, WindowEnd() - WindowOffset());
     std::memcpy(window()->data.data() + WindowOffset(), in.data() + done, run);
     position += run;

@@ -41,6 +41,7 @@ class StreamFile : public OpenFile {
   bool InWindow(std::uint64_t block) const;
   // Brings `block` (and what follows, up to the window's size and `limit`) into the window.
   bool LoadWindow(std::uint64_t block, std::uint64_t limit);
+  bool LoadWindowForWriting(std::uint64_t block);
   bool EnsureAllocated(std::uint64_t block);
   std::size_t WindowOffset() const;
   std::size_t WindowEnd() const;

@@ -242,6 +242,27 @@ TEST(StreamClose, LeavesTheWholeFileOnDiskIncludingTheIndexBitmap) {
             m.volume().storage_bitmap().bitmap().CountFree());
 }
 
+TEST(StreamWrite, ANewFileCarriesNoOldContentOfItsBlocks) {
+  VolumeBuilder builder(900, 1);
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  // Whatever a deleted file left in the free blocks.
+  ods2::BitmapView& bitmap = m.volume().storage_bitmap().bitmap();
+  std::vector<std::uint8_t> junk(512, 0xA5);
+  for (std::uint32_t cluster = 0; cluster < bitmap.bit_count(); ++cluster)
+    if (bitmap.IsFree(cluster)) ASSERT_TRUE(m.volume().WriteBlocks(cluster, 1, junk));
+  std::vector<std::uint8_t> data = test::Bytes(700, 1);
+  ASSERT_EQ(test::PutFile(m.engine(), "NEW.DAT", false, data, 2), 0);
+  ASSERT_EQ(m.engine().StreamOpen("NEW.DAT", false), 0);
+  std::vector<std::uint8_t> stored(1024);
+  ods2::StreamFile& stream = *m.engine().stream();
+  std::uint64_t lbn = stream.first_header().Map()->front().lbn;
+  ASSERT_TRUE(m.volume().ReadBlocks(lbn, 2, stored));
+  m.engine().StreamClose();
+  data.resize(1024, 0);
+  EXPECT_EQ(stored, data);
+}
+
 TEST(StreamEntryPoints, RefuseWithoutVolumeOrStreamAndWhenAStreamIsOpen) {
   ods2::Engine none;
   char buffer[4];
