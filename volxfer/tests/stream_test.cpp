@@ -250,7 +250,9 @@ TEST(StreamWrite, ANewFileCarriesNoOldContentOfItsBlocks) {
   ods2::BitmapView& bitmap = m.volume().storage_bitmap().bitmap();
   std::vector<std::uint8_t> junk(512, 0xA5);
   for (std::uint32_t cluster = 0; cluster < bitmap.bit_count(); ++cluster)
-    if (bitmap.IsFree(cluster)) ASSERT_TRUE(m.volume().WriteBlocks(cluster, 1, junk));
+    if (bitmap.IsFree(cluster)) {
+      ASSERT_TRUE(m.volume().WriteBlocks(cluster, 1, junk));
+    }
   std::vector<std::uint8_t> data = test::Bytes(700, 1);
   ASSERT_EQ(test::PutFile(m.engine(), "NEW.DAT", false, data, 2), 0);
   ASSERT_EQ(m.engine().StreamOpen("NEW.DAT", false), 0);
