@@ -89,6 +89,18 @@ bool CoverHeaderByEndOfFile(Volume& volume, std::uint32_t number) {
   if (volume.error() != ErrReadOnly) volume.SetError(ErrDrive);
   return false;
 }
+// Headers past the index file's allocation get room the way they would on VMS: the index file
+// grows by at least the volume's extend quantity. When it cannot grow, creation fails (code 10).
+bool ExtendIndexFile(Volume& volume, std::uint32_t number) {
+  const HomeBlock& hb = volume.home_block();
+  std::uint64_t vbn =
+      static_cast<std::uint64_t>(number) + hb.index_bitmap_blocks() + 4u * hb.cluster_factor();
+  BitmapFile& index = volume.index_file();
+  std::uint32_t highest = index.first_header().highest_allocated_vbn();
+  if (number > hb.max_files() || vbn <= highest || index.first_header().is_contiguous()) return false;
+  std::uint64_t blocks = std::max<std::uint64_t>(vbn - highest, hb.extend_quantity());
+  return Extend(index, static_cast<std::uint32_t>(blocks));
+}
 }  // namespace
 
 bool CreateHeader(Volume& volume, FileId& id, std::string_view name) {
@@ -103,6 +115,7 @@ bool CreateHeader(Volume& volume, FileId& id, std::string_view name) {
     }
     number = *taken;
     lbn = volume.HeaderLbn(number);
+    if (lbn == 0 && ExtendIndexFile(volume, number)) lbn = volume.HeaderLbn(number);
     if (lbn == 0) {
       volume.SetError(ErrInvalidHeader);  // the number stays taken
       return false;

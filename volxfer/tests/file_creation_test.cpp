@@ -207,11 +207,30 @@ TEST(CreateHeader, SkipsNumbersWhoseBitIsWronglyClear) {
   EXPECT_EQ(test::GetFile(m.engine(), "LIVE.DAT", false).bytes, test::Bytes(10, 1));
 }
 
-TEST(CreateHeader, NoHeaderBlockForTheNumberIsCode10AndTheNumberStaysTaken) {
+TEST(CreateHeader, TheIndexFileGrowsWhenItHasNoBlockForTheNumber) {
   VolumeBuilder builder(900, 1);
   builder.spare_headers = 0;
   MountedImage m(builder.Build(), false);
   ASSERT_TRUE(m.mounted());
+  ods2::Volume& v = m.volume();
+  std::uint32_t highest = v.index_file().first_header().highest_allocated_vbn();
+  for (int i = 0; i < 3; ++i)
+    ASSERT_EQ(test::PutFile(m.engine(), LongName(i), false, test::Bytes(600, 1), 2), 0);
+  EXPECT_GT(v.index_file().first_header().highest_allocated_vbn(), highest);
+  ASSERT_TRUE(m.Close());
+  ods2::Engine again;
+  ASSERT_GE(again.VolumeOpen(m.image().c_str(), true), 0);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(test::GetFile(again, LongName(i), false).bytes, test::Bytes(600, 1));
+}
+
+TEST(CreateHeader, NoHeaderBlockObtainableIsCode10AndTheNumberStaysTaken) {
+  VolumeBuilder builder(900, 1);
+  builder.spare_headers = 0;
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::BitmapView& storage = m.volume().storage_bitmap().bitmap();
+  for (std::uint32_t cluster = 0; cluster < storage.bit_count(); ++cluster)
+    if (storage.IsFree(cluster)) storage.AllocateAt(cluster, 1);
   ods2::BitmapView& numbers = m.volume().index_file().bitmap();
   std::uint32_t bit = numbers.FindFirstFree(0);
   EXPECT_EQ(m.engine().StreamCreate("NEW.DAT", false, 1), -1);
