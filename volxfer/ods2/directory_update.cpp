@@ -146,6 +146,7 @@ bool EnterName(Volume& volume, const FileId& directory, const DirectoryEntryToAd
   if (!dry_run) {
     window.data = std::move(packed->data);
     file.first_header().SetEndOfFile(static_cast<std::uint64_t>(packed->used_blocks) * kBlockSize);
+    file.first_header().CoverByHighWater(packed->used_blocks);
     file.MarkHeaderModified();
     file.MarkDataModified();
     if (!file.Flush()) {

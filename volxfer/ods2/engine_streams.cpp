@@ -13,6 +13,9 @@ constexpr std::uint8_t kFixedRecords = 1;
 constexpr std::uint8_t kVariableRecords = 2;
 constexpr std::uint32_t kTextRecordSize = 255;
 constexpr std::uint32_t kBinaryRecordSize = 512;
+// Text records carry "carriage return" carriage control, so that other software shows each record
+// as a line (as it does for text files VMS writes) instead of running them together.
+constexpr std::uint8_t kCarriageReturnControl = 2;
 }  // namespace
 
 int Engine::StreamOpen(const char* specification, bool text) {
@@ -61,6 +64,7 @@ int Engine::StreamCreate(const char* specification, bool text, std::uint32_t est
   attributes.owner_group = directory.owner_group;
   attributes.protection = directory.protection;
   attributes.record_type = text ? kVariableRecords : kFixedRecords;
+  attributes.record_attributes = text ? kCarriageReturnControl : 0;
   attributes.record_size = text ? kTextRecordSize : kBinaryRecordSize;
   attributes.max_record_size = attributes.record_size;
   auto stream = std::make_unique<StreamFile>();

@@ -22,7 +22,6 @@ constexpr std::size_t kNameTail = 65;
 constexpr std::uint64_t kFormat3Limit = std::uint64_t{1} << 30;
 // Versions ODS-2 allows.
 constexpr long kHighestVersion = 32767;
-constexpr std::size_t kHighWaterOffset = 76;
 
 void PutName(FileHeader& header, std::string_view name) {
   std::span<std::uint8_t> b = header.bytes();
@@ -70,9 +69,7 @@ bool CoverHeaderByEndOfFile(Volume& volume, std::uint32_t number) {
   FileHeader& index = index_file.first_header();
   if (vbn <= index.UsedBlocks()) return true;
   index.SetEndOfFile(vbn * kBlockSize);
-  std::uint32_t highwater = GetU32(index.bytes(), kHighWaterOffset);
-  if (highwater != 0 && highwater <= vbn)
-    PutU32(index.bytes(), kHighWaterOffset, static_cast<std::uint32_t>(vbn + 1));
+  index.CoverByHighWater(vbn);
   index.UpdateChecksum();
   if (BlockWindow* w = index_file.window()) {
     for (std::uint32_t b = 0; b < leading_blocks && b < w->count; ++b) {

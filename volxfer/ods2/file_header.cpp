@@ -18,6 +18,13 @@ void FileHeader::SetEndOfFile(std::uint64_t p) {
   PutU16(bytes_, 32, static_cast<std::uint16_t>(p % kBlockSize));
 }
 
+void FileHeader::CoverByHighWater(std::uint64_t blocks) {
+  constexpr std::size_t kHighWater = 76;
+  std::uint32_t mark = GetU32(bytes_, kHighWater);
+  if (mark != 0 && mark <= blocks && blocks < UINT32_MAX)
+    PutU32(bytes_, kHighWater, static_cast<std::uint32_t>(blocks + 1));
+}
+
 std::uint64_t FileHeader::FileSize() const {
   std::uint32_t eof = eof_vbn();
   if (eof == 0) return 0;

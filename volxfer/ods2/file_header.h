@@ -54,6 +54,9 @@ class FileHeader {
   std::uint16_t max_record_size() const { return GetU16(bytes_, 36); }
   // Sets the end of file at byte position `p`.
   void SetEndOfFile(std::uint64_t p);
+  // Raises a high-water mark in use (not 0) past the first `blocks` blocks: software that honours
+  // it reads blocks at or above the mark as zeros.
+  void CoverByHighWater(std::uint64_t blocks);
   std::uint32_t characteristics() const { return GetU32(bytes_, 52); }
   bool is_contiguous() const { return characteristics() & kContiguous; }
   bool is_directory() const { return characteristics() & kDirectory; }

@@ -205,17 +205,17 @@ TEST(StreamCreate, AttributesOwnerAndProtectionComeFromTheModeAndTheDirectory) {
   ASSERT_EQ(test::PutFile(m.engine(), "T.TXT", true, test::Text("abc"), 1), 0);
   struct Row {
     const char* spec;
-    int record_type, record_size;
+    int record_type, record_size, record_attributes;
     std::uint32_t eof_vbn, first_free_byte;
   };
-  for (Row row : {Row{"B.DAT", 1, 512, 1, 0}, Row{"T.TXT", 2, 255, 1, 6}}) {
+  for (Row row : {Row{"B.DAT", 1, 512, 0, 1, 0}, Row{"T.TXT", 2, 255, 2, 1, 6}}) {
     ods2::FileInfo info;
     ASSERT_EQ(m.engine().DirSearch(row.spec, &info), 0) << row.spec;
     EXPECT_EQ(info.record_type, row.record_type) << row.spec;
     EXPECT_EQ(info.record_size, static_cast<std::uint32_t>(row.record_size)) << row.spec;
     EXPECT_EQ(info.max_record_size, static_cast<std::uint32_t>(row.record_size)) << row.spec;
     EXPECT_EQ(info.organization, 0) << row.spec;
-    EXPECT_EQ(info.record_attributes, 0) << row.spec;
+    EXPECT_EQ(info.record_attributes, row.record_attributes) << row.spec;
     EXPECT_EQ(info.eof_vbn, row.eof_vbn) << row.spec;
     EXPECT_EQ(info.first_free_byte, row.first_free_byte) << row.spec;
     EXPECT_EQ(info.owner_member, directory.owner_member) << row.spec;
