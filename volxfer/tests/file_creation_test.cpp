@@ -95,6 +95,41 @@ TEST(Directory, ManyNamesSpanSeveralBlocksInNameOrder) {
     EXPECT_EQ(test::GetFile(e, LongName(i), false).bytes, test::Text(LongName(i)));
 }
 
+// Software that honours a high-water mark reads blocks at or above it as zeros.
+TEST(Directory, HighWaterMarksInUseCoverTheBlocksWritten) {
+  VolumeBuilder builder(2000, 1);
+  builder.AddDirectory({.name = "WORK", .blocks = 4});
+  std::vector<std::uint8_t> image = builder.Build();
+  ods2::FileId work = builder.built("WORK.DIR;1").id;
+  auto set_mark = [&](ods2::Volume& v, std::uint32_t number, std::uint32_t mark) {
+    ods2::FileHeader h;
+    std::uint64_t lbn = v.HeaderLbn(number);
+    ASSERT_TRUE(v.ReadBlocks(lbn, 1, h.bytes()));
+    ods2::PutU32(h.bytes(), 76, mark);
+    h.UpdateChecksum();
+    ASSERT_TRUE(v.WriteBlocks(lbn, 1, h.bytes()));
+  };
+  {
+    MountedImage m(image, false);
+    ASSERT_TRUE(m.mounted());
+    set_mark(m.volume(), work.FileNumber(), 2);
+    set_mark(m.volume(), 1, m.volume().index_file().first_header().eof_vbn());
+    ASSERT_TRUE(m.Close());
+    image = m.image().Contents();
+  }
+  MountedImage m(image, false);
+  ASSERT_TRUE(m.mounted());
+  ASSERT_EQ(m.engine().ChangeDir("WORK.DIR"), 0);
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(test::PutFile(m.engine(), LongName(i), false, {}, 1), 0);
+  ods2::DirectoryFile dir;
+  ASSERT_TRUE(dir.Access(m.volume(), ods2::kNoWindow, work));
+  EXPECT_GT(dir.first_header().UsedBlocks(), 1u);
+  EXPECT_GT(ods2::GetU32(dir.first_header().bytes(), 76), dir.first_header().UsedBlocks());
+  dir.Deaccess();
+  const ods2::FileHeader& index = m.volume().index_file().first_header();
+  EXPECT_GT(ods2::GetU32(index.bytes(), 76), index.UsedBlocks());
+}
+
 TEST(Directory, AFullDirectoryRefusesTheNameAndNothingIsWritten) {
   VolumeBuilder builder(2000, 1);
   builder.spare_headers = 20;
