@@ -55,7 +55,11 @@ bool OpenFile::MakeWindow(int window_request, const FileId& id) {
     return FillWindow(volume_->IndexWindowBlocks());
   }
   if (window_request == kNoWindow) return true;
-  if (!first.is_contiguous() && window_request != kWholeFile) {
+  // A contiguous file is held whole, but a large one is not worth its size in memory: it is read
+  // through the window asked for like any other.
+  constexpr std::uint32_t kWholeContiguousLimit = 256;
+  bool held_whole = first.is_contiguous() && first.highest_allocated_vbn() <= kWholeContiguousLimit;
+  if (!held_whole && window_request != kWholeFile) {
     window_.emplace(static_cast<std::uint32_t>(window_request));
     return true;
   }

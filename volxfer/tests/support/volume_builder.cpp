@@ -232,7 +232,7 @@ struct VolumeBuilder::Run {
       if (p + 1 < parts) h.extension = FileId{static_cast<std::uint16_t>(numbers[p + 1]), 1, 0, 0};
       h.segment = static_cast<std::uint16_t>(p);
       h.file = &f;
-      h.characteristics = f.marked_for_delete ? 1u << 15 : 0;
+      h.characteristics = (f.marked_for_delete ? 1u << 15 : 0) | (f.contiguous ? 1u << 7 : 0);
       h.record_type = f.record_type;
       h.record_attributes = f.record_attributes;
       h.allocated = static_cast<std::uint32_t>(out.lbns.size());

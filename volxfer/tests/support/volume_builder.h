@@ -35,6 +35,7 @@ struct BuilderFile {
   std::optional<std::uint32_t> eof_vbn{};  // overrides the end of file the data gives
   std::optional<std::uint16_t> first_free_byte{};
   bool marked_for_delete = false;
+  bool contiguous = false;  // marks the header contiguous; give it no extents
   // Listed in a record of its own after the name-ordered ones (as software that appends does).
   bool own_record = false;
 };
