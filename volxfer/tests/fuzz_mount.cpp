@@ -1,6 +1,6 @@
 // Fuzz target: mounts a mutated volume image read/write, walks its reserved files and directory
-// tree, and closes it. The first input byte picks whether checksums are made right first, so that
-// mutations also reach the checks behind them.
+// tree, reads the first files it lists, creates and writes a file, and closes it. The first input byte picks
+// whether checksums are made right first, so that mutations also reach the checks behind them.
 #include <unistd.h>
 #include <cstdint>
 #include <cstdio>
@@ -35,17 +35,41 @@ void WalkReservedFiles(ods2::Volume& volume) {
   }
 }
 
+// Reads a file through the stream, as get does, for a bounded number of chunks.
+void ReadSome(ods2::Engine& engine, const std::string& name, bool text) {
+  if (engine.StreamOpen(name.c_str(), text) != 0) return;
+  std::uint8_t buffer[512];
+  for (int chunk = 0; chunk < 64; ++chunk)
+    if (engine.StreamRead(buffer, sizeof buffer) <= 0 || engine.LastError() == ods2::ErrEof) break;
+  engine.StreamClose();
+}
+
+void WriteOne(ods2::Engine& engine, bool text) {
+  if (engine.StreamCreate("FUZZ.TXT;7", text, 2) != 0) return;
+  std::uint8_t line[700];
+  for (std::size_t i = 0; i < sizeof line; ++i)
+    line[i] = i % 50 == 49 ? '\n' : static_cast<std::uint8_t>('a' + i % 26);
+  engine.StreamWrite(line, 512);
+  engine.StreamWrite(line + 512, sizeof line - 512);
+  engine.StreamClose();
+}
+
 // Lists the current directory and descends into every subdirectory it names, a few levels deep.
-void WalkDirectories(ods2::Engine& engine, int depth) {
+void WalkDirectories(ods2::Engine& engine, int depth, bool text) {
   ods2::FileInfo info;
   std::vector<std::string> subdirectories;
-  for (int guard = 0; guard < 4096 && engine.DirSearch("*.*;*", &info) == 0; ++guard)
+  std::vector<std::string> files;
+  for (int guard = 0; guard < 4096 && engine.DirSearch("*.*;*", &info) == 0; ++guard) {
     if (info.name.find(".DIR;") != std::string::npos && subdirectories.size() < 4)
       subdirectories.push_back(info.name);
+    else if (files.size() < 3 && info.name.find(".SYS;") == std::string::npos)
+      files.push_back(info.name);
+  }
+  for (const std::string& name : files) ReadSome(engine, name, text);
   if (depth == 0) return;
   for (const std::string& name : subdirectories) {
     if (name.rfind("000000.DIR", 0) == 0 || engine.ChangeDir(name.c_str()) != 0) continue;
-    WalkDirectories(engine, depth - 1);
+    WalkDirectories(engine, depth - 1, text);
     engine.ChangeDirUp();
   }
   std::uint32_t cursor = 0;
@@ -72,7 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ods2::VolumeInfo info;
     engine.VolumeQuery(&info);
     WalkReservedFiles(*engine.volume());
-    WalkDirectories(engine, 3);
+    WalkDirectories(engine, 3, (data[0] & 4) != 0);
+    WriteOne(engine, (data[0] & 4) != 0);
+    ReadSome(engine, "FUZZ.TXT", (data[0] & 4) != 0);
     engine.VolumeClose(handle);
   }
   ::unlink(path.c_str());
