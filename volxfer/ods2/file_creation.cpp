@@ -59,6 +59,18 @@ void BuildHeader(const Volume& volume, FileHeader& header, std::uint32_t number)
   PutU16(b, 62, hb.owner_group());
   PutU16(b, 64, hb.default_protection());
 }
+// NAME.TYPE with one dot, each part at most 39 of the characters ODS-2 names are made of. Anything
+// else would be entered where listings and other software cannot find it.
+bool IsFiles11Name(std::string_view name) {
+  constexpr std::size_t kPartLimit = 39;
+  std::size_t dot = name.find('.');
+  if (dot == std::string_view::npos || name.find('.', dot + 1) != std::string_view::npos) return false;
+  if (dot > kPartLimit || name.size() - dot - 1 > kPartLimit || name.size() == 1) return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '$' || c == '_' || c == '-' || c == '.';
+  });
+}
+
 // Other ODS-2 software looks for headers only below the index file's end of file and high-water
 // mark, in the index file header and in its backup copy among the index file's first clusters.
 bool CoverHeaderByEndOfFile(Volume& volume, std::uint32_t number) {
@@ -206,7 +218,7 @@ bool MakeFile(Volume& volume, OpenFile& file, const FileId& directory, std::stri
   }
   FileSpecification spec = ParseSpecification(specification);
   long version = spec.version == 0 ? 1 : spec.version;
-  if (spec.name.empty() || version < 0 || version > kHighestVersion) {
+  if (!IsFiles11Name(spec.name) || version < 0 || version > kHighestVersion) {
     volume.SetError(ErrInvalidArgument);
     return false;
   }

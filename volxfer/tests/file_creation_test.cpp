@@ -47,6 +47,25 @@ TEST(Versions, NewVersionsJoinTheirNameRecordNewestFirst) {
   EXPECT_NE(std::find(listing.names.begin(), listing.names.end(), "BAR.TXT;7"), listing.names.end());
 }
 
+TEST(MakeFile, RefusesNamesOds2CannotHold) {
+  VolumeBuilder builder(900, 1);
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  struct Row {
+    const char* spec;
+    int code;
+  };
+  for (Row row :
+       {Row{"NODOT", 6}, Row{"TWO.DOTS.TXT", 6}, Row{"DIR/FILE.TXT", 6}, Row{"lower.txt", 6}, Row{".", 6},
+        Row{";2", 6}, Row{"SPACE NAME.TXT", 6}, Row{"A23456789012345678901234567890123456789X.TXT", 6},
+        Row{"A.T23456789012345678901234567890123456789X", 6}, Row{"$OK_-1.A", 0}, Row{".TYPEONLY", 0},
+        Row{"NAMEONLY.", 0},
+        Row{"A23456789012345678901234567890123456789.T23456789012345678901234567890123456789", 0}})
+    EXPECT_EQ(test::PutFile(m.engine(), row.spec, false, {}, 1), row.code) << row.spec;
+  test::DirectoryListing listing = test::CheckDirectory(m.volume(), MasterId());
+  EXPECT_TRUE(listing.faults.empty());
+}
+
 TEST(ReadOnlyVolume, CreateIsRefusedAndTheImageStaysByteForByte) {
   VolumeBuilder builder(900, 1);
   MountedImage m(builder.Build(), true);
