@@ -149,6 +149,38 @@ TEST(Directory, HighWaterMarksInUseCoverTheBlocksWritten) {
   EXPECT_GT(ods2::GetU32(index.bytes(), 76), index.UsedBlocks());
 }
 
+// The reference volume, written as the independent ODS-2 software made it: new versions join
+// their record, enough new names spill over several directory blocks, and the index file grows.
+TEST(Directory, ReferenceVolumeKeepsItsInvariantsAfterManyPuts) {
+  MountedImage m(test::ReferenceVolume("small"), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::Engine& e = m.engine();
+  ASSERT_EQ(test::PutFile(e, "NOTES.TXT;3", true, test::Text("third\n"), 1), 0);
+  ASSERT_EQ(test::PutFile(e, "NOTES.TXT;2", true, test::Text("again\n"), 1), ods2::ErrFileExists);
+  ASSERT_EQ(e.ChangeDir("WORK.DIR"), 0);
+  for (int k = 0; k < 40; ++k) {
+    int i = (k * 13) % 40;
+    ASSERT_EQ(test::PutFile(e, LongName(i), false, test::Bytes(100 + i, 2), 1), 0) << LongName(i);
+  }
+  ods2::FileId work = e.current_directory()->first_header().file_id();
+  ASSERT_TRUE(m.Close());
+  MountedImage again(m.image().Contents(), true);
+  ASSERT_TRUE(again.mounted());
+  test::DirectoryListing top = test::CheckDirectory(again.volume(), MasterId());
+  EXPECT_TRUE(top.faults.empty()) << top.faults.front();
+  auto notes = std::find(top.names.begin(), top.names.end(), "NOTES.TXT;3");
+  ASSERT_LE(notes + 3, top.names.end());
+  EXPECT_EQ(std::vector<std::string>(notes, notes + 3),
+            (std::vector<std::string>{"NOTES.TXT;3", "NOTES.TXT;2", "NOTES.TXT;1"}));
+  test::DirectoryListing listing = test::CheckDirectory(again.volume(), work);
+  EXPECT_TRUE(listing.faults.empty()) << listing.faults.front();
+  EXPECT_EQ(listing.names.size(), 42u);  // README.TXT and SUB.DIR besides
+  ASSERT_EQ(again.engine().ChangeDir("WORK.DIR"), 0);
+  for (int i = 0; i < 40; ++i)
+    EXPECT_EQ(test::GetFile(again.engine(), LongName(i), false).bytes, test::Bytes(100 + i, 2));
+  EXPECT_EQ(test::GetFile(again.engine(), "README.TXT", false).bytes.size(), 16u);
+}
+
 TEST(Directory, AFullDirectoryRefusesTheNameAndNothingIsWritten) {
   VolumeBuilder builder(2000, 1);
   builder.spare_headers = 20;
