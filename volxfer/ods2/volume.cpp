@@ -49,6 +49,7 @@ bool Volume::WriteBlocks(std::uint64_t lbn, std::uint32_t count, std::span<const
     return false;
   }
   ++write_generation_;
+  if (write_observer_) write_observer_(lbn, count);
   BlockDevice* d = host();
   std::size_t size = static_cast<std::size_t>(count) * kBlockSize;
   if (!d || buffer.size() < size || !d->Write(lbn, buffer.first(size))) {

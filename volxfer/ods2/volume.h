@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -57,6 +58,10 @@ class Volume : public Device {
 
   bool ReadBlocks(std::uint64_t lbn, std::uint32_t count, std::span<std::uint8_t> buffer);
   bool WriteBlocks(std::uint64_t lbn, std::uint32_t count, std::span<const std::uint8_t> buffer);
+  // Told of every write before it is made (tests check the order writes reach the disk in).
+  void set_write_observer(std::function<void(std::uint64_t lbn, std::uint32_t count)> observer) {
+    write_observer_ = std::move(observer);
+  }
   // A directory's data, accessed as a directory file with its whole data in memory; null when it
   // cannot be accessed (code from Access) or is no directory. Listing n names this way reads the
   // directory once, not n + 1 times.
@@ -89,6 +94,7 @@ class Volume : public Device {
   void ReleaseReservedFiles();
 
   std::uint64_t write_generation_ = 0;
+  std::function<void(std::uint64_t, std::uint32_t)> write_observer_;
   std::optional<CachedDirectory> directory_cache_;
   struct HeaderReadAhead {
     std::uint64_t first_lbn = 0;

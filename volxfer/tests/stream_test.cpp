@@ -2,6 +2,7 @@
 // reference volumes, round trips, attributes of written files, and what is on disk at close.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "ods2/engine.h"
@@ -281,6 +282,38 @@ TEST(StreamWrite, ANewFileCarriesNoOldContentOfItsBlocks) {
   m.engine().StreamClose();
   data.resize(1024, 0);
   EXPECT_EQ(stored, data);
+}
+
+// Moving runs of bytes at once keeps the order blocks reach the disk in: the new header, the
+// directory, the header twice more; on the first byte the header and the storage bitmap; for each
+// block the header, then the block twice.
+TEST(StreamWrite, BlocksReachTheDiskInTheirOrder) {
+  VolumeBuilder builder(900, 1);
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::Volume& v = m.volume();
+  std::uint64_t header = v.HeaderLbn(v.index_file().bitmap().FindFirstFree(0) + 1);
+  std::uint64_t directory_header = v.HeaderLbn(ods2::kMasterDirectoryId.number);
+  const std::vector<std::uint64_t>& directory = v.master_directory().window()->lbns;
+  const std::vector<std::uint64_t>& bitmap = v.storage_bitmap().window()->lbns;
+  std::vector<std::uint64_t> writes;
+  v.set_write_observer([&](std::uint64_t lbn, std::uint32_t count) {
+    for (std::uint32_t i = 0; i < count; ++i) writes.push_back(lbn + i);
+  });
+  ASSERT_EQ(test::PutFile(m.engine(), "ORDER.DAT", false, test::Bytes(1024, 1), 2), 0);
+  ASSERT_EQ(m.engine().StreamOpen("ORDER.DAT", false), 0);
+  std::uint64_t b0 = m.engine().stream()->first_header().Map()->front().lbn;
+  m.engine().StreamClose();
+  std::vector<std::uint64_t> expected{header, directory_header};
+  expected.insert(expected.end(), directory.begin(), directory.end());
+  expected.insert(expected.end(), {header, header, header});
+  expected.insert(expected.end(), bitmap.begin(), bitmap.end());
+  expected.insert(expected.end(), {header, b0, b0, header, b0 + 1, b0 + 1});
+  // The index file's own writes (its end of file and bitmap) stand apart.
+  std::vector<std::uint64_t> seen;
+  for (std::uint64_t lbn : writes)
+    if (std::find(expected.begin(), expected.end(), lbn) != expected.end()) seen.push_back(lbn);
+  EXPECT_EQ(seen, expected);
 }
 
 TEST(StreamEntryPoints, RefuseWithoutVolumeOrStreamAndWhenAStreamIsOpen) {
