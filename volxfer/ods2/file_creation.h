@@ -21,7 +21,7 @@ bool Extend(OpenFile& file, std::uint32_t blocks);
 
 // Creates `specification` (NAME.TYPE[;VERSION]) empty in directory `directory` and accesses it
 // in `file` with `window_request`. Nothing is written when the name exists (code 19), the
-// directory has no room (17) or the specification is unusable (6).
+// directory has no room (17) or the file name given is unusable (6).
 bool MakeFile(Volume& volume, OpenFile& file, const FileId& directory, std::string_view specification,
               int window_request);
 
