@@ -58,12 +58,13 @@ class TapeCall {
  private:
   uint16_t At(uint16_t offset) const { return static_cast<uint16_t>(block_ + offset); }
 
-  // Name rules: at most 16 bytes, ended early by 012; trailing blanks dropped; a leading "|"
-  // means a file without header and is not part of the name.
+  // Name rules: at most 16 bytes, ended early by 012 or by a zero byte (the machine's BASIC
+  // pads its names with zeros, and no host name can hold one); trailing blanks dropped; a
+  // leading "|" means a file without header and is not part of the name.
   void ReadName() {
     for (int i = 0; i < kNameBytes; ++i) {
       const auto c = static_cast<char>(m_.ReadByte(At(static_cast<uint16_t>(kNameOffset + i))));
-      if (c == '\012') break;
+      if (c == '\012' || c == '\0') break;
       name_ += c;
     }
     while (!name_.empty() && name_.back() == ' ') name_.pop_back();
@@ -95,8 +96,8 @@ class TapeCall {
     host.StopRunTimer();
     std::error_code error;
     // There is no file to create for an empty name: the save is declined, as if refused.
-    const bool refused = name_.empty() ||
-                         (fs::exists(name_, error) && !host.AskYesNo(name_ + std::string(kOverwriteQuestion)));
+    const bool refused = name_.empty() || (fs::exists(name_, error) &&
+                                           !host.AskYesNo(name_ + std::string(kOverwriteQuestion)));
     if (refused) {
       Refuse(kAnswerDeclined);
       host.StartRunTimer();
@@ -123,15 +124,21 @@ class TapeCall {
       }
     }
     const auto& memory = m_.State().Memory;
-    for (uint32_t i = 0; i < length_; ++i) bytes.push_back(static_cast<char>(memory[(address_ + i) & 0177777]));
-    const std::string temporary = name_ + ".part~";
+    for (uint32_t i = 0; i < length_; ++i)
+      bytes.push_back(static_cast<char>(memory[(address_ + i) & 0177777]));
+    const std::string temporary = FreeTemporaryName();
+    std::error_code error;
+    if (temporary.empty()) {
+      systemError = std::strerror(EEXIST);
+      return false;
+    }
     errno = 0;
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const int writeError = errno;
     out.close();
-    std::error_code error;
     if (!out) {
-      systemError = errno != 0 ? std::strerror(errno) : "write failed";
+      systemError = std::strerror(writeError != 0 ? writeError : (errno != 0 ? errno : EIO));
       fs::remove(temporary, error);
       return false;
     }
@@ -144,13 +151,25 @@ class TapeCall {
     return true;
   }
 
+  // A name beside the target that no file holds yet, so the save never truncates or removes
+  // anything of the user's; empty when every candidate is taken.
+  std::string FreeTemporaryName() const {
+    for (int n = 0; n < 100; ++n) {
+      std::string candidate = name_ + ".part~" + (n == 0 ? std::string() : std::to_string(n));
+      std::error_code error;
+      if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
+    }
+    return {};
+  }
+
   // The open dialog for an empty name; false when cancelled (the call is then finished).
   bool AskForFile() {
     HostServices& host = m_.Host();
     FrontEndSettings& settings = m_.Settings();
     host.StopRunTimer();
     std::error_code error;
-    const OpenFileRequest request{kOpenDialogTitle, kOpenDialogFilter, "bin", fs::current_path(error).string()};
+    const OpenFileRequest request{kOpenDialogTitle, kOpenDialogFilter, "bin",
+                                  fs::current_path(error).string()};
     const std::optional<std::string> chosen = host.OpenFileDialog(request);
     if (!chosen) Refuse(kAnswerFailed);
     // The dialog swallowed the release of the key that started the load.
@@ -205,7 +224,8 @@ class TapeCall {
     m_.WriteWord(At(kAnswerAddressOffset), answerAddress_);
     m_.WriteWord(At(kAnswerLengthOffset), length_);
     for (uint16_t i = 0; i < kNameBytes; ++i)
-      m_.WriteByte(At(static_cast<uint16_t>(kAnswerNameOffset + i)), m_.ReadByte(At(static_cast<uint16_t>(kNameOffset + i))));
+      m_.WriteByte(At(static_cast<uint16_t>(kAnswerNameOffset + i)),
+                   m_.ReadByte(At(static_cast<uint16_t>(kNameOffset + i))));
     m_.WriteByte(At(kAnswerOffset), kAnswerDone);
     m_.ReturnFromTrap();
   }

@@ -3,7 +3,12 @@
 // the current directory.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,7 +25,11 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint16_t kBlock = 03000;
 constexpr uint16_t kSentinel = 0177777;
 
-std::string NameField(const std::string& name) { return name + std::string(16 - name.size(), ' '); }
+std::string NameField(const std::string& name) {
+  return name + std::string(16 - name.size(), ' ');
+}
+// The name field exactly as the machine's BASIC fills it for CSAVE "PROG1 .COD": zeros, not blanks.
+const std::string kBasicNameField = std::string("PROG1 .COD") + std::string(6, '\0');
 
 class TapeCallTest : public MachineTest {
  protected:
@@ -48,7 +57,8 @@ class TapeCallTest : public MachineTest {
                 uint16_t block = kBlock) {
     s.Memory[block] = command;
     Poke(static_cast<uint16_t>(block + 2), {address, length});
-    for (size_t i = 0; i < 16; ++i) s.Memory[static_cast<uint16_t>(block + 6 + i)] = static_cast<uint8_t>(nameField[i]);
+    for (size_t i = 0; i < 16; ++i)
+      s.Memory[static_cast<uint16_t>(block + 6 + i)] = static_cast<uint8_t>(nameField[i]);
   }
   static void WriteHostFile(const std::string& name, const Bytes& bytes) {
     std::ofstream out(name, std::ios::binary);
@@ -104,14 +114,18 @@ struct LoadCase {
   std::string message = "";
 };
 
-void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LoadCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class TapeLoad : public TapeCallTest, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(TapeLoad, AnswersAndFillsMemory) {
   const LoadCase& c = GetParam();
-  if (!c.fileName.empty() && c.fileName.back() == '/') fs::create_directory(c.fileName);
-  else if (!c.fileName.empty()) WriteHostFile(c.fileName, c.fileBytes);
+  if (!c.fileName.empty() && c.fileName.back() == '/')
+    fs::create_directory(c.fileName);
+  else if (!c.fileName.empty())
+    WriteHostFile(c.fileName, c.fileBytes);
   SetBlock(3, c.blockAddress, 0, c.nameField);
   const MachineState before = s;
   RunCall();
@@ -143,35 +157,120 @@ Bytes Sequence(size_t count, uint8_t first) {
   return out;
 }
 Bytes WithHeader(uint16_t address, const Bytes& data) {
-  Bytes out = {static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(data.size()),
-               static_cast<uint8_t>(data.size() >> 8)};
+  Bytes out = {static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8),
+               static_cast<uint8_t>(data.size()), static_cast<uint8_t>(data.size() >> 8)};
   out.insert(out.end(), data.begin(), data.end());
   return out;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TapeLoad,
-    ::testing::Values(
-        LoadCase{"HeaderToStoredAddress", NameField("DATA"), 0, "DATA", WithHeader(04000, {1, 2, 3}), 0, 04000,
-                 {1, 2, 3}, 04000, 3},
-        LoadCase{"HeaderToBlockAddress", NameField("DATA"), 01000, "DATA", WithHeader(040000, {1, 2, 3}), 0, 01000,
-                 {1, 2, 3}, 040000, 3},
-        LoadCase{"HundredBytesToStoredAddress", NameField("HUND"), 0, "HUND", WithHeader(02000, Sequence(100, 7)), 0,
-                 02000, Sequence(100, 7), 02000, 0144},
-        LoadCase{"HeaderLengthWordIsNotUsed", NameField("D"), 0, "D", {0, 010, 0377, 0377, 5, 6}, 0, 04000, {5, 6},
-                 04000, 2},
-        LoadCase{"BarMeansNoHeader", NameField("|RAW"), 04000, "RAW", {7, 8, 9, 10, 11}, 0, 04000, {7, 8, 9, 10, 11},
-                 04000, 5},
-        LoadCase{"LineFeedEndsTheName", "DATA\012XYZ       ", 0, "DATA", WithHeader(04000, {9}), 0, 04000, {9}, 04000, 1},
-        LoadCase{"BlanksInsideTheNameStay", NameField("A B"), 0, "A B", WithHeader(04000, {4}), 0, 04000, {4}, 04000, 1},
-        LoadCase{"DataWrapsPastTheTop", NameField("|W"), 0177776, "W", {1, 2, 3, 4}, 0, 0177776, {1, 2, 3, 4}, 0177776,
-                 4},
-        LoadCase{"MissingFile", NameField("NONE"), 0, "", {}, 2},
-        LoadCase{"FileThatCannotBeOpened", NameField("DIR"), 0, "DIR/", {}, 2, 0, {}, 0, 0,
-                 "Ошибка при открытии файла - DIR"},
-        LoadCase{"TooLargeFile", NameField("|BIG"), 0, "BIG", Bytes(65537, 1), 2, 0, {}, 0, 0,
-                 "Файл слишком велик для загрузки в ОЗУ БК"},
-        LoadCase{"HeaderFileShorterThanItsHeader", NameField("S"), 0, "S", {1, 2, 3}, 2}),
+    ::testing::Values(LoadCase{"HeaderToStoredAddress",
+                               NameField("DATA"),
+                               0,
+                               "DATA",
+                               WithHeader(04000, {1, 2, 3}),
+                               0,
+                               04000,
+                               {1, 2, 3},
+                               04000,
+                               3},
+                      LoadCase{"HeaderToBlockAddress",
+                               NameField("DATA"),
+                               01000,
+                               "DATA",
+                               WithHeader(040000, {1, 2, 3}),
+                               0,
+                               01000,
+                               {1, 2, 3},
+                               040000,
+                               3},
+                      LoadCase{"HundredBytesToStoredAddress", NameField("HUND"), 0, "HUND",
+                               WithHeader(02000, Sequence(100, 7)), 0, 02000, Sequence(100, 7), 02000, 0144},
+                      LoadCase{"HeaderLengthWordIsNotUsed",
+                               NameField("D"),
+                               0,
+                               "D",
+                               {0, 010, 0377, 0377, 5, 6},
+                               0,
+                               04000,
+                               {5, 6},
+                               04000,
+                               2},
+                      LoadCase{"BarMeansNoHeader",
+                               NameField("|RAW"),
+                               04000,
+                               "RAW",
+                               {7, 8, 9, 10, 11},
+                               0,
+                               04000,
+                               {7, 8, 9, 10, 11},
+                               04000,
+                               5},
+                      LoadCase{"LineFeedEndsTheName",
+                               "DATA\012XYZ       ",
+                               0,
+                               "DATA",
+                               WithHeader(04000, {9}),
+                               0,
+                               04000,
+                               {9},
+                               04000,
+                               1},
+                      LoadCase{"ZeroByteEndsTheName",
+                               kBasicNameField,
+                               0,
+                               "PROG1 .COD",
+                               WithHeader(04000, {9}),
+                               0,
+                               04000,
+                               {9},
+                               04000,
+                               1},
+                      LoadCase{"BlanksInsideTheNameStay",
+                               NameField("A B"),
+                               0,
+                               "A B",
+                               WithHeader(04000, {4}),
+                               0,
+                               04000,
+                               {4},
+                               04000,
+                               1},
+                      LoadCase{"DataWrapsPastTheTop",
+                               NameField("|W"),
+                               0177776,
+                               "W",
+                               {1, 2, 3, 4},
+                               0,
+                               0177776,
+                               {1, 2, 3, 4},
+                               0177776,
+                               4},
+                      LoadCase{"MissingFile", NameField("NONE"), 0, "", {}, 2},
+                      LoadCase{"FileThatCannotBeOpened",
+                               NameField("DIR"),
+                               0,
+                               "DIR/",
+                               {},
+                               2,
+                               0,
+                               {},
+                               0,
+                               0,
+                               "Ошибка при открытии файла - DIR"},
+                      LoadCase{"TooLargeFile",
+                               NameField("|BIG"),
+                               0,
+                               "BIG",
+                               Bytes(65537, 1),
+                               2,
+                               0,
+                               {},
+                               0,
+                               0,
+                               "Файл слишком велик для загрузки в ОЗУ БК"},
+                      LoadCase{"HeaderFileShorterThanItsHeader", NameField("S"), 0, "S", {1, 2, 3}, 2}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(TapeCallTest, LoadOfExactly64KWithoutHeaderFillsAllMemory) {
@@ -199,14 +298,17 @@ struct SaveCase {
   std::string timerEvents = "SG";
 };
 
-void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SaveCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class TapeSave : public TapeCallTest, public ::testing::WithParamInterface<SaveCase> {};
 
 TEST_P(TapeSave, WritesTheFileAndAnswers) {
   const SaveCase& c = GetParam();
   if (c.existing) WriteHostFile(c.fileName, *c.existing);
-  for (uint16_t i = 0; i < 4; ++i) s.Memory[static_cast<uint16_t>(0177776 + i)] = static_cast<uint8_t>(0140 + i);
+  for (uint16_t i = 0; i < 4; ++i)
+    s.Memory[static_cast<uint16_t>(0177776 + i)] = static_cast<uint8_t>(0140 + i);
   for (uint16_t i = 0; i < 3; ++i) s.Memory[04000 + i] = static_cast<uint8_t>(1 + i);
   host.answerYes = c.answerYes;
   SetBlock(2, c.address, c.length, c.nameField);
@@ -214,7 +316,8 @@ TEST_P(TapeSave, WritesTheFileAndAnswers) {
   RunCall();
   EXPECT_EQ(ReadHostFile(c.fileName), c.file);
   EXPECT_EQ(host.timerEvents, c.timerEvents);
-  EXPECT_EQ(host.questions, c.question.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.question});
+  EXPECT_EQ(host.questions,
+            c.question.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.question});
   if (c.answer != 0) {
     ExpectOnlyAnswerChanged(before, c.answer);
     return;
@@ -231,7 +334,8 @@ TEST_P(TapeSave, WritesTheFileAndAnswers) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, TapeSave,
     ::testing::Values(
-        SaveCase{"WithHeader", NameField("OUT"), 04000, 3, std::nullopt, false, 0, "OUT", Bytes{0, 010, 3, 0, 1, 2, 3}},
+        SaveCase{"WithHeader", NameField("OUT"), 04000, 3, std::nullopt, false, 0, "OUT",
+                 Bytes{0, 010, 3, 0, 1, 2, 3}},
         SaveCase{"WithoutHeader", NameField("|OUT"), 04000, 3, std::nullopt, false, 0, "OUT", Bytes{1, 2, 3}},
         SaveCase{"ZeroLength", NameField("Z"), 04000, 0, std::nullopt, false, 0, "Z", Bytes{0, 010, 0, 0}},
         SaveCase{"DataWrapsPastTheTop", NameField("|W"), 0177776, 4, std::nullopt, false, 0, "W",
@@ -240,8 +344,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "OUT - файл уже есть. Переписать?"},
         SaveCase{"OverwriteAccepted", NameField("|OUT"), 04000, 2, Bytes{9}, true, 0, "OUT", Bytes{1, 2},
                  "OUT - файл уже есть. Переписать?"},
-        SaveCase{"BlankNameCreatesNothing", NameField(""), 04000, 3, std::nullopt, false, 4, "", std::nullopt},
-        SaveCase{"BarAloneCreatesNothing", NameField("|"), 04000, 3, std::nullopt, false, 4, "", std::nullopt}),
+        SaveCase{"BasicNameOverwriteAccepted", kBasicNameField, 04000, 3, Bytes{9}, true, 0, "PROG1 .COD",
+                 Bytes{0, 010, 3, 0, 1, 2, 3}, "PROG1 .COD - файл уже есть. Переписать?"},
+        SaveCase{"BasicNameOverwriteDeclined", kBasicNameField, 04000, 3, Bytes{9}, false, 4, "PROG1 .COD",
+                 Bytes{9}, "PROG1 .COD - файл уже есть. Переписать?"},
+        SaveCase{"BlankNameCreatesNothing", NameField(""), 04000, 3, std::nullopt, false, 4, "",
+                 std::nullopt},
+        SaveCase{"BarAloneCreatesNothing", NameField("|"), 04000, 3, std::nullopt, false, 4, "",
+                 std::nullopt}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(TapeCallTest, HostWriteErrorIsReportedAndAnswered) {
@@ -251,10 +361,55 @@ TEST_F(TapeCallTest, HostWriteErrorIsReportedAndAnswered) {
   RunCall();
   ExpectOnlyAnswerChanged(before, 2);
   ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text.rfind("Ошибка при записи файла - NODIR/OUT: ", 0), 0u) << host.messages[0].text;
+  EXPECT_EQ(host.messages[0].text.rfind("Ошибка при записи файла - NODIR/OUT: ", 0), 0u)
+      << host.messages[0].text;
   EXPECT_GT(host.messages[0].text.size(), std::string("Ошибка при записи файла - NODIR/OUT: ").size());
   EXPECT_EQ(host.timerEvents, "SGSG");
   EXPECT_TRUE(fs::is_empty(dir));
+}
+
+// A write that fails for root too: the file size limit stops the data after a few bytes.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+    rlimit limited = saved_;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+TEST_F(TapeCallTest, FailedOverwriteWithBasicNameKeepsTheOldFile) {
+  const Bytes old = Sequence(40, 0100);
+  WriteHostFile("PROG1 .COD", old);
+  WriteHostFile("PROG1 .COD.part~", {7, 7});  // a file of the user's that happens to hold the usual name
+  host.answerYes = true;
+  SetBlock(2, 020000, 010000, kBasicNameField);
+  const MachineState before = s;
+  {
+    FileSizeLimit limit(64);
+    RunCall();
+  }
+  ExpectOnlyAnswerChanged(before, 2);
+  EXPECT_EQ(host.questions, std::vector<std::string>{"PROG1 .COD - файл уже есть. Переписать?"});
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text,
+            std::string("Ошибка при записи файла - PROG1 .COD: ") + std::strerror(EFBIG));
+  EXPECT_EQ(ReadHostFile("PROG1 .COD"), old);
+  EXPECT_EQ(ReadHostFile("PROG1 .COD.part~"), (Bytes{7, 7}));
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir)) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"PROG1 .COD", "PROG1 .COD.part~"}));
 }
 
 TEST_F(TapeCallTest, SaveThenLoadReturnsTheSameBytes) {
@@ -300,9 +455,10 @@ TEST_F(TapeCallTest, EmptyNameLoadAsksForAFile) {
   const OpenFileRequest& request = host.openRequests[0];
   EXPECT_EQ(request.Title, "Выберите файл для загрузки");
   EXPECT_EQ(request.DefaultExtension, "bin");
-  EXPECT_EQ(request.Filter,
-            "Исполняемые файлы БК (bin)|*.bin|Файлы БК (bin,ovl,scr)|*.bin;*.ov*;*.scr|Файлы подгрузок (ovl)|*.ov*|"
-            "Файлы экранов БК (scr)|*.scr|Все файлы|*.*");
+  EXPECT_EQ(
+      request.Filter,
+      "Исполняемые файлы БК (bin)|*.bin|Файлы БК (bin,ovl,scr)|*.bin;*.ov*;*.scr|Файлы подгрузок (ovl)|*.ov*|"
+      "Файлы экранов БК (scr)|*.scr|Все файлы|*.*");
   EXPECT_EQ(fs::path(request.InitialDirectory), fs::current_path());
   EXPECT_FALSE(settings.KeyHeld);
   EXPECT_FALSE(settings.KeyPending);
