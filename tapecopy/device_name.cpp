@@ -58,6 +58,39 @@ constexpr std::string_view kTapePrefix = "tape";
 constexpr std::string_view kTapePathPrefix = "\\\\.\\tape";
 constexpr std::string_view kScsiPrefix = "scsi";
 constexpr std::string_view kScsiPathPrefix = "\\\\.\\scsi";
+constexpr std::string_view kNoRewindTapePrefix = "/dev/nst";
+constexpr std::string_view kRewindTapePrefix = "/dev/st";
+constexpr std::string_view kGenericPrefix = "/dev/sg";
+
+// The number of a /dev node name: digits only, then for tape nodes at most one mode letter.
+std::optional<int> deviceNodeNumber(std::string_view rest, bool modeLetterAllowed) {
+  std::size_t digits = 0;
+  while (digits < rest.size() && isDigit(rest[digits])) ++digits;
+  if (digits == 0 || digits > 9) return std::nullopt;
+  const std::string_view suffix = rest.substr(digits);
+  if (!suffix.empty() && !(modeLetterAllowed && suffix.size() == 1 && suffix.find_first_of("lma") == 0)) {
+    return std::nullopt;
+  }
+  int value = 0;
+  for (char c : rest.substr(0, digits)) value = value * 10 + (c - '0');
+  return value;
+}
+
+std::optional<DeviceName> parseDeviceNode(std::string_view lowered) {
+  DeviceName device;
+  for (std::string_view prefix : {kNoRewindTapePrefix, kRewindTapePrefix}) {
+    if (!lowered.starts_with(prefix)) continue;
+    const std::optional<int> number = deviceNodeNumber(lowered.substr(prefix.size()), true);
+    if (!number) return std::nullopt;
+    device.tapeNumber = *number;
+    return device;
+  }
+  const std::optional<int> number = deviceNodeNumber(lowered.substr(kGenericPrefix.size()), false);
+  if (!number) return std::nullopt;
+  device.kind = DeviceKind::Generic;
+  device.genericNumber = *number;
+  return device;
+}
 
 }  // namespace
 
@@ -70,6 +103,13 @@ std::string lowerCaseDeviceName(std::string_view name) {
 }
 
 std::optional<DeviceName> parseDeviceName(std::string_view lowered) {
+  if (lowered.starts_with("/dev/")) {
+    if (lowered.starts_with(kGenericPrefix) || lowered.starts_with(kNoRewindTapePrefix) ||
+        lowered.starts_with(kRewindTapePrefix)) {
+      return parseDeviceNode(lowered);
+    }
+    return std::nullopt;
+  }
   DeviceName device;
   for (std::string_view prefix : {kTapePrefix, kTapePathPrefix}) {
     if (lowered.starts_with(prefix)) {
@@ -90,6 +130,7 @@ std::optional<DeviceName> parseDeviceName(std::string_view lowered) {
 }
 
 std::string windowsDevicePath(const DeviceName& device) {
+  if (device.kind == DeviceKind::Generic) return "/dev/sg" + std::to_string(device.genericNumber);
   if (device.kind == DeviceKind::Tape) return "\\\\.\\Tape" + std::to_string(device.tapeNumber);
   return "\\\\.\\Scsi" + std::to_string(device.port) + ":";
 }

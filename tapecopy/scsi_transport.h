@@ -1,4 +1,4 @@
-// The one contact between the dump logic and a tape drive: a six-byte SCSI command block sent
+// The one contact between the dump logic and a tape drive: a SCSI command block sent
 // through the host's pass-through interface. Backends exist for Linux (SG_IO) and Windows
 // (IOCTL_SCSI_PASS_THROUGH_DIRECT); the tests put a scripted fake drive behind it.
 #pragma once
@@ -13,6 +13,7 @@ namespace tapecopy {
 
 inline constexpr std::size_t kSenseAreaSize = 192;
 inline constexpr unsigned kCommandTimeoutSeconds = 255;
+inline constexpr std::size_t kMaxCdbLength = 10;
 
 enum class DataDirection {
   None,        // no data phase (REWIND)
@@ -20,7 +21,9 @@ enum class DataDirection {
 };
 
 struct ScsiCommand {
-  std::array<std::uint8_t, 6> cdb{};
+  // Six bytes for the dump's own commands; READ POSITION takes ten.
+  std::array<std::uint8_t, kMaxCdbLength> cdb{};
+  std::size_t cdbLength = 6;
   DataDirection direction = DataDirection::None;
   // The transfer length is data.size(); empty for commands without a data phase.
   std::span<std::uint8_t> data;

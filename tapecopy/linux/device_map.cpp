@@ -45,6 +45,12 @@ DeviceLocation LinuxDeviceMap::genericDeviceOf(const fs::path& scsiDevice, std::
 }
 
 DeviceLocation LinuxDeviceMap::locate(const DeviceName& device) const {
+  if (device.kind == DeviceKind::Generic) {
+    DeviceLocation location;
+    location.found = true;  // the open itself tells whether it exists
+    location.devicePath = (devRoot_ / ("sg" + std::to_string(device.genericNumber))).string();
+    return location;
+  }
   if (device.kind == DeviceKind::Tape) {
     const std::string tape = "nst" + std::to_string(device.tapeNumber);
     return genericDeviceOf(sysfsRoot_ / "class" / "scsi_tape" / tape / "device", (devRoot_ / tape).string());

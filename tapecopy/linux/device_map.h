@@ -1,5 +1,6 @@
-// Which SCSI generic device (/dev/sgN) serves a device name: tapeN is the drive behind
-// /dev/nstN, scsiP:B:T the device at host P, channel B, target T, lun 0. Found through sysfs.
+// Which SCSI generic device (/dev/sgN) serves a device name: tapeN, /dev/nstN and /dev/stN are
+// the drive behind /dev/nstN, scsiP:B:T the device at host P, channel B, target T, lun 0. Found
+// through sysfs; /dev/sgN is taken as it is.
 #pragma once
 
 #include <filesystem>

@@ -1,10 +1,11 @@
 #include "linux/sg_transport.h"
 
 #include <fcntl.h>
-#include <scsi/sg.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -57,13 +58,56 @@ std::optional<std::string> sgTransportFailure(const SgCompletion& completion) {
   return std::nullopt;
 }
 
-std::unique_ptr<SgTransport> SgTransport::open(const std::string& path, std::string& errorText) {
+sg_io_hdr_t buildSgRequest(const ScsiCommand& command, std::span<std::uint8_t> cdb,
+                           std::span<std::uint8_t> sense) {
+  const std::size_t cdbLength = std::min({command.cdbLength, command.cdb.size(), cdb.size()});
+  std::copy_n(command.cdb.begin(), cdbLength, cdb.begin());
+  sg_io_hdr_t request{};
+  request.interface_id = 'S';
+  request.cmd_len = static_cast<unsigned char>(cdbLength);
+  request.cmdp = cdb.data();
+  request.dxfer_direction =
+      command.direction == DataDirection::FromDevice ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
+  request.dxfer_len = static_cast<unsigned>(command.data.size());
+  request.dxferp = command.data.empty() ? nullptr : command.data.data();
+  request.mx_sb_len = static_cast<unsigned char>(std::min<std::size_t>(sense.size(), 255));
+  request.sbp = sense.data();
+  request.timeout = command.timeoutSeconds * 1000;
+  return request;
+}
+
+ScsiReply parseSgResponse(const sg_io_hdr_t& finished, std::size_t requestedLength,
+                          std::span<const std::uint8_t> sense) {
+  ScsiReply reply;
+  reply.senseLength = std::min({std::size_t{finished.sb_len_wr}, sense.size(), reply.sense.size()});
+  std::copy_n(sense.begin(), reply.senseLength, reply.sense.begin());
+  // A negative or oversized residue from a confused driver must not produce a wild length.
+  const std::size_t resid = static_cast<std::size_t>(std::max(finished.resid, 0));
+  reply.transferLength = requestedLength - std::min(resid, requestedLength);
+  const SgCompletion completion{finished.status, finished.host_status, finished.driver_status,
+                                reply.senseLength};
+  if (std::optional<std::string> failure = sgTransportFailure(completion)) {
+    reply.failureText = std::move(*failure);
+    return reply;
+  }
+  reply.delivered = true;
+  return reply;
+}
+
+int openGenericDevice(const std::string& path, const OpenFunction& openFile) {
   // O_EXCL keeps other users off the drive during the dump; O_NONBLOCK turns a busy device into
   // an error instead of a wait (SG_IO itself still blocks). The sg driver refuses O_EXCL on a
-  // read-only open, so the read-only retry cannot be exclusive.
+  // read-only open, so the read-only retry cannot be exclusive; and as the kernel refuses REWIND
+  // on a read-only sg descriptor, only a permission refusal is worth that retry.
   constexpr int kFlags = O_NONBLOCK | O_CLOEXEC;
-  int fd = ::open(path.c_str(), O_RDWR | O_EXCL | kFlags);
-  if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | kFlags);
+  const int fd = openFile(path, O_RDWR | O_EXCL | kFlags);
+  if (fd >= 0 || (errno != EACCES && errno != EROFS)) return fd;
+  return openFile(path, O_RDONLY | kFlags);
+}
+
+std::unique_ptr<SgTransport> SgTransport::open(const std::string& path, std::string& errorText) {
+  const int fd =
+      openGenericDevice(path, [](const std::string& file, int flags) { return ::open(file.c_str(), flags); });
   if (fd < 0) {
     errorText = std::strerror(errno);
     return nullptr;
@@ -76,34 +120,15 @@ SgTransport::~SgTransport() {
 }
 
 ScsiReply SgTransport::execute(const ScsiCommand& command) {
-  ScsiReply reply;
-  std::array<std::uint8_t, 6> cdb = command.cdb;
-  sg_io_hdr_t request{};
-  request.interface_id = 'S';
-  request.cmd_len = static_cast<unsigned char>(cdb.size());
-  request.cmdp = cdb.data();
-  request.dxfer_direction =
-      command.direction == DataDirection::FromDevice ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
-  request.dxfer_len = static_cast<unsigned>(command.data.size());
-  request.dxferp = command.data.empty() ? nullptr : command.data.data();
-  request.mx_sb_len = static_cast<unsigned char>(reply.sense.size());
-  request.sbp = reply.sense.data();
-  request.timeout = command.timeoutSeconds * 1000;
+  std::array<std::uint8_t, kMaxCdbLength> cdb{};
+  std::array<std::uint8_t, kSenseAreaSize> sense{};
+  sg_io_hdr_t request = buildSgRequest(command, cdb, sense);
   if (::ioctl(fd_, SG_IO, &request) < 0) {
+    ScsiReply reply;
     reply.failureText = std::strerror(errno);
     return reply;
   }
-  reply.senseLength = std::min<std::size_t>(request.sb_len_wr, reply.sense.size());
-  const int resid = std::max(request.resid, 0);
-  reply.transferLength = command.data.size() - std::min<std::size_t>(resid, command.data.size());
-  const SgCompletion completion{request.status, request.host_status, request.driver_status,
-                                reply.senseLength};
-  if (std::optional<std::string> failure = sgTransportFailure(completion)) {
-    reply.failureText = std::move(*failure);
-    return reply;
-  }
-  reply.delivered = true;
-  return reply;
+  return parseSgResponse(request, command.data.size(), sense);
 }
 
 }  // namespace tapecopy

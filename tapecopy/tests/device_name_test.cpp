@@ -18,10 +18,13 @@ void PrintTo(const NameCase& name, std::ostream* out) {
 }
 
 DeviceName tape(int n) {
-  return {DeviceKind::Tape, n, 0, 0, 0};
+  return {DeviceKind::Tape, n, 0, 0, 0, 0};
 }
 DeviceName adapter(int port, int bus, int target) {
-  return {DeviceKind::Adapter, 0, port, bus, target};
+  return {DeviceKind::Adapter, 0, port, bus, target, 0};
+}
+DeviceName generic(int n) {
+  return {DeviceKind::Generic, 0, 0, 0, 0, n};
 }
 
 const NameCase kNames[] = {
@@ -45,7 +48,25 @@ const NameCase kNames[] = {
     {"disk0", std::nullopt, ""},
     {"", std::nullopt, ""},
     {"nst0", std::nullopt, ""},
-    {"/dev/nst0", std::nullopt, ""},
+    {"/dev/nst0", tape(0), "\\\\.\\Tape0"},
+    {"/dev/NST3", tape(3), "\\\\.\\Tape3"},
+    {"/dev/st12", tape(12), "\\\\.\\Tape12"},
+    {"/dev/nst1a", tape(1), "\\\\.\\Tape1"},
+    {"/dev/st0l", tape(0), "\\\\.\\Tape0"},
+    {"/dev/sg4", generic(4), "/dev/sg4"},
+    {"/dev/SG10", generic(10), "/dev/sg10"},
+    {"/dev/nst", std::nullopt, ""},
+    {"/dev/st", std::nullopt, ""},
+    {"/dev/sg", std::nullopt, ""},
+    {"/dev/sg1a", std::nullopt, ""},
+    {"/dev/nst0x", std::nullopt, ""},
+    {"/dev/nst0la", std::nullopt, ""},
+    {"/dev/st-1", std::nullopt, ""},
+    {"/dev/st 1", std::nullopt, ""},
+    {"/dev/sg9999999999", std::nullopt, ""},
+    {"/dev/sda", std::nullopt, ""},
+    {"/dev/tape0", std::nullopt, ""},
+    {"/dev/scsi0:0:1", std::nullopt, ""},
     {"\\\\.\\physicaldrive0", std::nullopt, ""},
     {"\\\\.tape0", std::nullopt, ""},
     {" tape0", std::nullopt, ""},

@@ -32,7 +32,8 @@ void FakeDrive::inject(std::uint8_t opcode, int occurrence, InjectedAnswer answe
 }
 
 ScsiReply FakeDrive::execute(const ScsiCommand& command) {
-  log.push_back({command.cdb, command.direction, command.data.size(), command.timeoutSeconds});
+  log.push_back(
+      {command.cdb, command.direction, command.data.size(), command.timeoutSeconds, command.cdbLength});
   const std::uint8_t opcode = command.cdb[0];
   const auto injected = injected_.find({opcode, ++seen_[opcode]});
   ScsiReply reply;

@@ -34,10 +34,11 @@ struct InjectedAnswer {
 };
 
 struct LoggedCommand {
-  std::array<std::uint8_t, 6> cdb;
+  std::array<std::uint8_t, kMaxCdbLength> cdb;
   DataDirection direction;
   std::size_t transferLength;
   unsigned timeoutSeconds;
+  std::size_t cdbLength;
 };
 
 class FakeDrive final : public ScsiTransport {

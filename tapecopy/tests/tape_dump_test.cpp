@@ -24,9 +24,9 @@ TEST_F(DumpTest, ThreeBlocksAndTwoTapeMarksGiveFiveLinkedRecords) {
 TEST_F(DumpTest, SendsRewindBlockLimitsThenReadsUntilTheTapeEnds) {
   drive_.tape = {Block{1, 2}, TapeMark{}};
   ASSERT_EQ(runDump().exitCode, 0);
-  const LoggedCommand rewind{{0x01, 0, 0, 0, 0, 0}, DataDirection::None, 0, 255};
-  const LoggedCommand limits{{0x05, 0, 0, 0, 0, 0}, DataDirection::FromDevice, 49152, 255};
-  const LoggedCommand read{{0x08, 0, 0x00, 0xC0, 0x00, 0}, DataDirection::FromDevice, 49152, 255};
+  const LoggedCommand rewind{{0x01, 0, 0, 0, 0, 0}, DataDirection::None, 0, 255, 6};
+  const LoggedCommand limits{{0x05, 0, 0, 0, 0, 0}, DataDirection::FromDevice, 49152, 255, 6};
+  const LoggedCommand read{{0x08, 0, 0x00, 0xC0, 0x00, 0}, DataDirection::FromDevice, 49152, 255, 6};
   const std::vector<LoggedCommand> expected = {rewind, limits, read, read, read};
   ASSERT_EQ(drive_.log.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -35,6 +35,7 @@ TEST_F(DumpTest, SendsRewindBlockLimitsThenReadsUntilTheTapeEnds) {
     EXPECT_EQ(drive_.log[i].direction, expected[i].direction);
     EXPECT_EQ(drive_.log[i].transferLength, expected[i].transferLength);
     EXPECT_EQ(drive_.log[i].timeoutSeconds, expected[i].timeoutSeconds);
+    EXPECT_EQ(drive_.log[i].cdbLength, expected[i].cdbLength);
   }
 }
 

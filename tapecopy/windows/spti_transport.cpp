@@ -47,7 +47,7 @@ class SptiTransport final : public ScsiTransport {
     header.PathId = bus_;
     header.TargetId = target_;
     header.Lun = 0;
-    header.CdbLength = static_cast<UCHAR>(command.cdb.size());
+    header.CdbLength = static_cast<UCHAR>(command.cdbLength);
     header.SenseInfoLength = static_cast<UCHAR>(kSenseAreaSize);
     header.DataIn =
         command.direction == DataDirection::FromDevice ? SCSI_IOCTL_DATA_IN : SCSI_IOCTL_DATA_UNSPECIFIED;
@@ -55,7 +55,7 @@ class SptiTransport final : public ScsiTransport {
     header.TimeOutValue = command.timeoutSeconds;
     header.DataBuffer = command.data.empty() ? nullptr : command.data.data();
     header.SenseInfoOffset = offsetof(PassThroughRequest, sense);
-    std::memcpy(header.Cdb, command.cdb.data(), command.cdb.size());
+    std::memcpy(header.Cdb, command.cdb.data(), command.cdbLength);
 
     ScsiReply reply;
     DWORD returned = 0;
@@ -95,7 +95,15 @@ std::unique_ptr<ScsiTransport> openTapeDevice(const DeviceName& device, std::str
     return nullptr;
   }
   HANDLE handle = openExclusive(devicePath, GENERIC_READ | GENERIC_WRITE);
-  if (handle == INVALID_HANDLE_VALUE) handle = openExclusive(devicePath, GENERIC_READ);
+  // Read-only only when write access is refused; a busy drive stays busy.
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) {
+      handle = openExclusive(devicePath, GENERIC_READ);
+    } else {
+      SetLastError(error);
+    }
+  }
   if (handle == INVALID_HANDLE_VALUE) {
     errorText = windowsErrorText(GetLastError());
     return nullptr;
