@@ -143,22 +143,30 @@ int Engine::ChangeDirUp() {
   if (current.number == kMasterDirectoryId.number && current.sequence == kMasterDirectoryId.sequence &&
       current.number_extension == 0)
     return 0;
-  auto directory = std::make_unique<DirectoryFile>();
-  FileId parent = current_directory_->first_header().back_link();
-  if (!directory->Access(*volume_, kWholeFile, parent)) return -1;
-  if (!directory->Check()) {
-    directory->Deaccess();
-    return -1;
-  }
-  if (parent == kMasterDirectoryId) {
-    // Back at the top: the volume's own master directory object is current again.
-    directory->Deaccess();
+  return ChangeDirTo(current_directory_->first_header().back_link());
+}
+
+int Engine::ChangeDirTo(FileId id) {
+  if (!volume_) return -1;
+  SetError(ErrNone);
+  if (id == kMasterDirectoryId) {
+    // The volume's own master directory object is current again.
     DropCurrentDirectory();
     current_directory_ = &volume_->master_directory();
     return 0;
   }
+  auto directory = std::make_unique<DirectoryFile>();
+  if (!directory->Access(*volume_, kWholeFile, id)) return -1;
+  if (!directory->Check()) {
+    directory->Deaccess();
+    return -1;
+  }
   MakeCurrent(std::move(directory));
   return 0;
+}
+
+FileId Engine::CurrentDirectoryId() const {
+  return current_directory_ ? current_directory_->first_header().file_id() : kMasterDirectoryId;
 }
 
 }  // namespace ods2

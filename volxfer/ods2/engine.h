@@ -29,6 +29,9 @@ class Engine {
   int DirSearch(const char* specification, FileInfo* info);
   int ChangeDir(const char* specification);
   int ChangeDirUp();
+  // Makes the directory with this id current (the way back after working in another one).
+  int ChangeDirTo(FileId id);
+  FileId CurrentDirectoryId() const;
 
   // The one transfer stream: opened on a file of the current directory or created in it.
   int StreamOpen(const char* specification, bool text);

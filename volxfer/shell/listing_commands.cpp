@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "directory_visit.h"
 #include "messages.h"
 #include "output.h"
 #include "shell.h"
@@ -66,9 +67,25 @@ void Shell::PrintListingEntry(const ods2::FileInfo& info, ListingStyle style) {
   Print("\n");
 }
 
+// The pattern of a listing's word within the directory its path names (entered by `visit`).
+std::optional<std::string> Shell::ListingPattern(Words words, DirectoryVisit& visit) {
+  if (words.empty()) return msg::kDefaultPattern;
+  std::optional<VolumePath> path = SplitVolumePath(words[0]);
+  if (!path) {
+    ErrorMessage(msg::kBadDirectoryPart, words[0].c_str());
+    return std::nullopt;
+  }
+  if (!visit.Enter(*path)) return std::nullopt;
+  if (path->file.empty()) return msg::kDefaultPattern;
+  return path->file;
+}
+
 void Shell::Listing(Words words, ListingStyle style) {
   ods2::FileInfo info;
-  std::string pattern = words.empty() ? msg::kDefaultPattern : words[0];
+  DirectoryVisit visit(engine_, state_);
+  std::optional<std::string> wanted = ListingPattern(words, visit);
+  if (!wanted) return;
+  const std::string& pattern = *wanted;
   if (engine_.DirSearch(pattern.c_str(), &info) != 0) {
     if (engine_.LastError() == ods2::ErrFileNotFound)
       InfoMessage(msg::kNoFiles);
@@ -111,9 +128,12 @@ void Shell::DirSize(Words words) {
 }
 
 void Shell::Ls(Words words) {
+  DirectoryVisit visit(engine_, state_);
+  std::optional<std::string> wanted = ListingPattern(words, visit);
+  if (!wanted) return;
+  const std::string& pattern = *wanted;
   Print(msg::kLsHeader, state_.CurrentDirectory.c_str());
   ods2::FileInfo info;
-  std::string pattern = words.empty() ? msg::kDefaultPattern : words[0];
   int count = 0;
   while (engine_.DirSearch(pattern.c_str(), &info) == 0) {
     Print(msg::kLsEntry, info.name.c_str(), info.owner_member, info.owner_group);
@@ -153,6 +173,10 @@ void Shell::ChangeDirectory(std::string word) {
   std::string specification = dot == std::string::npos ? word + ".DIR;1" : word;
   if (specification.find("000000") != std::string::npos) return;
   std::string& current = state_.CurrentDirectory;
+  if (word.starts_with('[') || word.starts_with('<')) {
+    ChangeDirectoryByPath(word);
+    return;
+  }
   if (word == "..") {
     if (engine_.ChangeDirUp() != 0) {
       ErrorMessage(msg::kCantOpenDirectory, specification.c_str(), ErrorText(engine_).c_str());
@@ -169,6 +193,22 @@ void Shell::ChangeDirectory(std::string word) {
     current += "." + display + "]";
   }
   Print(msg::kWorkingDirectory, current.c_str());
+}
+
+void Shell::ChangeDirectoryByPath(const std::string& word) {
+  std::optional<VolumePath> path = SplitVolumePath(word);
+  if (!path || !path->file.empty()) {
+    ErrorMessage(msg::kBadDirectoryPart, word.c_str());
+    return;
+  }
+  DirectoryVisit visit(engine_, state_);
+  if (state_.ConnectedHandle == -1) {
+    ErrorMessage(msg::kCantOpenDirectory, word.c_str(), ErrorText(engine_).c_str());
+    return;
+  }
+  if (!visit.Enter(*path)) return;
+  visit.Keep();
+  Print(msg::kWorkingDirectory, state_.CurrentDirectory.c_str());
 }
 
 void Shell::Pwd(Words) {

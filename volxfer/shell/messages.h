@@ -11,6 +11,18 @@ inline constexpr char kTopDirectory[] = "[000000]";
 inline constexpr char kUnknownErrorCode[] = "Unknown error code '%d'";
 inline constexpr char kNoSystemText[] = "Obtaining error information fails.";
 
+inline constexpr char kVersion[] = "volxfer %s\n";
+inline constexpr char kCommandLineUsage[] =
+    "Invalid command line\n Usage: volxfer [IMAGE [ro|rw]] | --help | --version";
+inline constexpr char kCommandLineHelp[] =
+    "Usage: volxfer [IMAGE [ro|rw]]\n"
+    "       volxfer --help | --version\n"
+    "\n"
+    "A shell for Files-11 ODS-2 volumes (disk images or raw disks): list them, move about them and\n"
+    "copy files between them and the host. Commands are read from standard input; type help for\n"
+    "the list. IMAGE is opened before the first prompt, as 'open IMAGE [ro|rw]' would.\n"
+    "When standard input is not a terminal the exit status is 1 if any command printed an error.\n";
+
 inline constexpr char kInvalidCommand[] = "?Invalid command";
 inline constexpr char kOpenUsage[] = "Invalid command arguments\n Usage: open <devname> [rw|ro]";
 inline constexpr char kModeUsage[] = "Invalid command arguments\n Usage: mode [ascii|bin]";
@@ -143,6 +155,8 @@ inline constexpr char kVolumeNotMounted[] = "Volume not mounted\n ";
 inline constexpr char kExceedsFreeSpace[] = "Source file size (%llu blocks) exceed free space (%lu blocks)";
 inline constexpr char kHostNameTooLong[] = "Host file name too long (at most 255 characters before ';')";
 inline constexpr char kSourceTooLarge[] = "Source file '%s' is too large for a Files-11 volume";
+inline constexpr char kBadDirectoryPart[] = "Invalid directory in '%s'";
+inline constexpr char kHostNameStoredAs[] = "'%s' is stored as '%s'";
 inline constexpr char kLcdNotFound[] = "'%s': File not found. %s";
 inline constexpr char kLocalDirectory[] = "Local directory now '%s'.\n";
 

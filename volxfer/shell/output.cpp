@@ -10,6 +10,8 @@
 namespace volxfer {
 
 namespace {
+int error_messages_printed = 0;
+
 void PrefixedMessage(const char* prefix, const char* format, va_list args) {
   std::fflush(stdout);  // keeps a shared terminal in order
   std::fputs(prefix, stderr);
@@ -30,10 +32,15 @@ std::string Format(const char* format, ...) {
 }  // namespace
 
 void ErrorMessage(const char* format, ...) {
+  ++error_messages_printed;
   va_list args;
   va_start(args, format);
   PrefixedMessage(msg::kErrorPrefix, format, args);
   va_end(args);
+}
+
+int ErrorMessagesPrinted() {
+  return error_messages_printed;
 }
 
 void InfoMessage(const char* format, ...) {

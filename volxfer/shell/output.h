@@ -9,6 +9,8 @@ namespace volxfer {
 
 void ErrorMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void InfoMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// How many error messages have been printed so far; a script's exit status rests on it.
+int ErrorMessagesPrinted();
 // Formatted printing to standard output.
 void Print(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

@@ -25,9 +25,19 @@ std::vector<std::string> SplitWords(std::string_view line) {
   std::size_t at = 0;
   while (at < line.size()) {
     while (at < line.size() && IsBlank(line[at])) ++at;
-    std::size_t start = at;
-    while (at < line.size() && !IsBlank(line[at])) ++at;
-    if (at > start) words.emplace_back(line.substr(start, at - start));
+    if (at == line.size()) break;
+    // A double quote groups blanks into the word until the next one (or the line's end); the
+    // quotes themselves are dropped, so "" is an empty word.
+    std::string word;
+    bool quoted = false;
+    for (; at < line.size() && (quoted || !IsBlank(line[at])); ++at) {
+      if (line[at] == '"') {
+        quoted = !quoted;
+      } else if (!quoted || line[at] != '\n') {
+        word += line[at];
+      }
+    }
+    words.push_back(std::move(word));
   }
   return words;
 }

@@ -2,6 +2,7 @@
 // and runs the command the first word selects, until a quit command or the end of the input.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@
 
 namespace volxfer {
 
+class DirectoryVisit;
+
 struct ShellState {
   int ConnectedHandle = -1;
   std::string CurrentDirectory;
@@ -20,7 +23,7 @@ struct ShellState {
   bool QuitRequested = false;
 };
 
-// Words separated by space, tab and line feed; no quoting.
+// Words separated by space, tab and line feed; double quotes group blanks into a word.
 std::vector<std::string> SplitWords(std::string_view line);
 
 class Shell {
@@ -62,7 +65,9 @@ class Shell {
   enum class ListingStyle { kBrief, kDate, kFileId, kProt, kSize };
   void Listing(Words words, ListingStyle style);
   void PrintListingEntry(const ods2::FileInfo& info, ListingStyle style);
+  std::optional<std::string> ListingPattern(Words words, DirectoryVisit& visit);
   void ChangeDirectory(std::string word);
+  void ChangeDirectoryByPath(const std::string& word);
   void CopyIn(HostFile& host, const std::string& local, const std::string& volume_name);
 
   ods2::Engine engine_;

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <optional>
 
+#include "directory_visit.h"
 #include "host_file.h"
 #include "messages.h"
 #include "output.h"
@@ -21,18 +22,65 @@ constexpr std::size_t kChunk = 512;
 constexpr std::uint64_t kLargestFileBlocks = UINT32_MAX - 1;
 
 struct TransferNames {
-  std::string local;   // the word up to its first ";", as typed
-  std::string volume;  // the whole word in upper case
+  std::string local;     // the host name
+  std::string volume;    // what the messages show: the whole word in upper case
+  VolumePath path;       // the directory part and the name within it (upper case)
+  bool renamed = false;  // the volume name was made from a host name ODS-2 cannot hold
 };
 
-std::optional<TransferNames> DeriveNames(const std::string& word) {
-  TransferNames names{word.substr(0, word.find(';')), word};
-  if (names.local.size() >= kLocalNameLimit) {
-    ErrorMessage(msg::kHostNameTooLong);
-    return std::nullopt;
-  }
-  for (char& c : names.volume) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+std::string UpperCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::optional<VolumePath> ParsePath(const std::string& word) {
+  std::optional<VolumePath> path = SplitVolumePath(word);
+  if (!path) ErrorMessage(msg::kBadDirectoryPart, word.c_str());
+  return path;
+}
+
+bool FitsLocalName(const std::string& local) {
+  if (local.size() < kLocalNameLimit) return true;
+  ErrorMessage(msg::kHostNameTooLong);
+  return false;
+}
+
+// get REMOTE [LOCAL]: the host name is LOCAL, or the volume name up to its ";" as typed.
+std::optional<TransferNames> NamesForGet(Words words) {
+  std::optional<VolumePath> path = ParsePath(words[0]);
+  if (!path) return std::nullopt;
+  TransferNames names{words.size() > 1 ? words[1] : path->file.substr(0, path->file.find(';')),
+                      UpperCase(words[0]), *path};
+  names.path.file = UpperCase(names.path.file);
+  if (!FitsLocalName(names.local)) return std::nullopt;
   return names;
+}
+
+// put LOCAL [REMOTE]: without REMOTE the volume name comes from the host name (up to its ";",
+// with the version after it), made into one ODS-2 holds; a name changed so is shown.
+std::optional<TransferNames> NamesForPut(Words words) {
+  const std::string& word = words[0];
+  if (words.size() > 1) {
+    std::optional<VolumePath> path = ParsePath(words[1]);
+    if (!path) return std::nullopt;
+    TransferNames names{word, UpperCase(words[1]), *path};
+    names.path.file = UpperCase(names.path.file);
+    if (names.path.file.empty()) {  // a directory alone: the name comes from the host name
+      names.path.file = Files11NameForHost(word);
+      names.volume += names.path.file;
+      names.renamed = true;
+    }
+    if (!FitsLocalName(names.local)) return std::nullopt;
+    return names;
+  }
+  std::size_t semicolon = word.find(';');
+  std::string local = word.substr(0, semicolon);
+  if (!FitsLocalName(local)) return std::nullopt;
+  std::string version = semicolon == std::string::npos ? "" : UpperCase(word.substr(semicolon));
+  std::string volume = Files11NameForHost(local) + version;
+  VolumePath path;
+  path.file = volume;
+  return TransferNames{local, volume, path, volume != UpperCase(word)};
 }
 }  // namespace
 
@@ -41,10 +89,12 @@ void Shell::Get(Words words) {
     ErrorMessage(msg::kTransferUsage);
     return;
   }
-  std::optional<TransferNames> names = DeriveNames(words[0]);
+  std::optional<TransferNames> names = NamesForGet(words);
   if (!names) return;
+  DirectoryVisit visit(engine_, state_);
+  if (!visit.Enter(names->path)) return;
   const char* volume_name = names->volume.c_str();
-  if (engine_.StreamOpen(volume_name, state_.TransferMode == 1) != 0) {
+  if (engine_.StreamOpen(names->path.file.c_str(), state_.TransferMode == 1) != 0) {
     ErrorMessage(msg::kCantOpenFile, volume_name, ErrorText(engine_).c_str());
     return;
   }
@@ -93,8 +143,10 @@ void Shell::Put(Words words) {
     ErrorMessage(msg::kTransferUsage);
     return;
   }
-  std::optional<TransferNames> names = DeriveNames(words[0]);
+  std::optional<TransferNames> names = NamesForPut(words);
   if (!names) return;
+  DirectoryVisit visit(engine_, state_);
+  if (!visit.Enter(names->path)) return;
   const char* local = names->local.c_str();
   const char* volume_name = names->volume.c_str();
   HostFile host;
@@ -104,6 +156,7 @@ void Shell::Put(Words words) {
   }
   std::uint64_t size = 0;
   if (!host.Size(size)) return;  // the host file closes with `host`
+  if (names->renamed) InfoMessage(msg::kHostNameStoredAs, local, names->path.file.c_str());
   std::uint64_t blocks = size == 0 ? 1 : (size + kChunk - 1) / kChunk;
   if (blocks > kLargestFileBlocks) {
     ErrorMessage(msg::kSourceTooLarge, local);
@@ -114,7 +167,8 @@ void Shell::Put(Words words) {
                  static_cast<unsigned long>(info.free_blocks));
     return;
   }
-  if (engine_.StreamCreate(volume_name, state_.TransferMode == 1, static_cast<std::uint32_t>(blocks)) != 0) {
+  if (engine_.StreamCreate(names->path.file.c_str(), state_.TransferMode == 1,
+                           static_cast<std::uint32_t>(blocks)) != 0) {
     ErrorMessage(msg::kCantCreateDestination, volume_name, ErrorText(engine_).c_str());
     return;
   }

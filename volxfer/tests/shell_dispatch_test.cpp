@@ -64,7 +64,23 @@ TEST(SplitWords, BlanksTabsAndLineEndsSeparateWords) {
   using V = std::vector<std::string>;
   EXPECT_EQ(volxfer::SplitWords("  open\tdisk.img  ro\n"), (V{"open", "disk.img", "ro"}));
   EXPECT_EQ(volxfer::SplitWords(" \t\n"), V{});
-  EXPECT_EQ(volxfer::SplitWords("\"a b\"\\ c"), (V{"\"a", "b\"\\", "c"}));  // no quoting, no escape
+  EXPECT_EQ(volxfer::SplitWords("\\ c"), (V{"\\", "c"}));  // no escape character
+}
+
+TEST(SplitWords, DoubleQuotesGroupBlanksIntoOneWord) {
+  using V = std::vector<std::string>;
+  struct Case {
+    const char* line;
+    V words;
+  };
+  const Case cases[] = {
+      {"open \"my disk.img\" ro\n", {"open", "my disk.img", "ro"}},
+      {"get a\"b c\"d\n", {"get", "ab cd"}},
+      {"put \"\" x", {"put", "", "x"}},
+      {"get \"open ended\n", {"get", "open ended"}},  // an unclosed quote runs to the line end
+      {"\"\t\"", {"\t"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(volxfer::SplitWords(c.line), c.words) << c.line;
 }
 
 }  // namespace
