@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "homemicro/core/oct.h"
+#include "homemicro/frontend/machine_snapshot.h"
 #include "homemicro/frontend/palette_file.h"
 #include "homemicro/frontend/ram_image.h"
 
@@ -57,6 +58,7 @@ StartUpResult EmulatorSession::StartUp(const std::filesystem::path& startDirecto
     return {false, failure.what()};
   }
   if (runLoop_.EndRequested()) return {false, {}};
+  romChecksum_ = RomImageChecksum(machine);
 
   state_.BreakAddress = kNoBreakAddress;
   SetRunTimer(state_.PlayDown);
@@ -126,6 +128,7 @@ void EmulatorSession::SoftReset() {
 
 void EmulatorSession::HardReset() {
   machine_.HardReset();
+  romChecksum_ = RomImageChecksum(machine_.State());
   runLoop_.UpdateScreen();
 }
 
@@ -223,6 +226,24 @@ std::string EmulatorSession::LoadRam(const std::filesystem::path& path) {
       LoadRamImage(path, std::span<uint8_t, kRamImageSize>(machine_.State().Memory.data(), kRamImageSize));
   if (error.empty()) runLoop_.UpdateScreen();
   return error;
+}
+
+}  // namespace homemicro
+
+namespace homemicro {
+
+std::string EmulatorSession::SaveState(const std::filesystem::path& path) {
+  return WriteSnapshotFile(path, CaptureSnapshot(machine_, state_.Pending, runLoop_, romChecksum_));
+}
+
+std::string EmulatorSession::LoadState(const std::filesystem::path& path) {
+  const SnapshotDecodeResult read = ReadSnapshotFile(path);
+  if (!read.Snapshot) return read.Error;
+  RestoreSnapshot(*read.Snapshot, machine_, state_.Pending, runLoop_);
+  romChecksum_ = read.Snapshot->RomChecksum;
+  synth_.Restart(runLoop_.InstructionsExecuted(), (settings_.SpeakerPortValue & 2) != 0);
+  runLoop_.UpdateScreen();
+  return {};
 }
 
 }  // namespace homemicro

@@ -33,6 +33,14 @@ void SpeakerSynth::SetLevel(uint64_t instruction, bool high) {
   level_ = high;
 }
 
+void SpeakerSynth::Restart(uint64_t instruction, bool high) {
+  renderedInstruction_ = instruction;
+  level_ = high;
+  samplePhase_ = highTime_ = 0.0;
+  lowPassState_ = dcInputState_ = high ? 1.0 : 0.0;
+  dcOutputState_ = 0.0;
+}
+
 void SpeakerSynth::RenderUntil(uint64_t instruction) {
   if (instruction <= renderedInstruction_) return;
   Advance(static_cast<double>(instruction - renderedInstruction_) / instructionsPerSample_);

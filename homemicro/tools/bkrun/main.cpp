@@ -119,8 +119,16 @@ int Run(const bkrun::Options& options) {
     return kExitError;
   }
   Machine& machine = emulator->GetMachine();
-  if (!emulator->HardReset()) return kExitError;
   std::string error;
+  if (options.loadState) {
+    error = emulator->LoadState(*options.loadState);
+    if (!error.empty()) return Fail(error);
+    // The snapshot holds these settings; options given beside it still win.
+    if (options.startAddress) emulator->Settings().StartAddress = *options.startAddress;
+    if (options.noRomProtect) emulator->Settings().RomWriteControl = false;
+  } else if (!emulator->HardReset()) {
+    return kExitError;
+  }
   for (const auto& load : options.loads)
     if (!LoadFile(machine, load, error)) return Fail(error);
   ApplyRegistersAndFlags(machine, options);
@@ -128,6 +136,10 @@ int Run(const bkrun::Options& options) {
   const bkrun::RunEnd end = emulator->Run({options.steps, options.ticks, options.keys});
   if (end == bkrun::RunEnd::Failed) bkrun::PrintMessageBox(emulator->FailureMessage());
 
+  if (options.saveState) {
+    error = emulator->SaveState(*options.saveState);
+    if (!error.empty()) return Fail(error);
+  }
   if (options.printRegisters) PrintRegisters(machine);
   for (const auto& dump : options.dumps) PrintDump(machine, dump);
   for (const auto& request : options.disassembly) PrintDisassembly(machine, request);

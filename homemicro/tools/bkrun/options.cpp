@@ -34,7 +34,9 @@ const char* const kUsage =
     "  --two-bit            four-colour screen instead of black and white\n"
     "  --one-bit            black and white screen (the default, unless the configuration says otherwise)\n"
     "  --palette FILE       colours of the four-colour screen from an 8-byte palette file (.bkp)\n"
-    "  --wav FILE           write the speaker's sound of the run as a 16-bit 44100 Hz WAVE file\n";
+    "  --wav FILE           write the speaker's sound of the run as a 16-bit 44100 Hz WAVE file\n"
+    "  --load-state FILE    start from a machine snapshot (.bks) instead of the hard reset\n"
+    "  --save-state FILE    write a machine snapshot (.bks) after the run\n";
 
 namespace {
 
@@ -159,9 +161,10 @@ class Parser {
     if (option == "--two-bit") return o.oneBitMode = false, true;
     if (option == "--one-bit") return o.oneBitMode = true, true;
     static const std::map<std::string, std::optional<std::string> Options::*> kFileOptions = {
-        {"--rom", &Options::romFile},         {"--config", &Options::configFile},
-        {"--palette", &Options::paletteFile}, {"--wav", &Options::wavFile},
-        {"--screen", &Options::screenFile},   {"--open-file", &Options::openFile}};
+        {"--rom", &Options::romFile},          {"--config", &Options::configFile},
+        {"--palette", &Options::paletteFile},  {"--wav", &Options::wavFile},
+        {"--screen", &Options::screenFile},    {"--open-file", &Options::openFile},
+        {"--load-state", &Options::loadState}, {"--save-state", &Options::saveState}};
     std::string v;
     if (const auto file = kFileOptions.find(option); file != kFileOptions.end()) {
       return Value(option, v) && (o.*(file->second) = v, true);

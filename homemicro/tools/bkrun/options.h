@@ -48,6 +48,8 @@ struct Options {
   std::optional<std::string> wavFile;
   bool overwrite = false;
   std::optional<std::string> openFile;
+  std::optional<std::string> loadState;  // in place of the hard reset
+  std::optional<std::string> saveState;  // after the run
 };
 
 // Parses argv; on failure returns nothing and sets `error` to a one-line message.

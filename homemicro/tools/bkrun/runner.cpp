@@ -1,6 +1,7 @@
 #include "runner.h"
 
 #include "homemicro/frontend/key_translation.h"
+#include "homemicro/frontend/machine_snapshot.h"
 
 namespace bkrun {
 namespace {
@@ -28,7 +29,24 @@ HeadlessEmulator::HeadlessEmulator(bool overwriteAnswer, std::optional<std::stri
 
 bool HeadlessEmulator::HardReset() {
   machine_.HardReset();
+  romChecksum_ = homemicro::RomImageChecksum(machine_.State());
   return !host_.EndRequested();
+}
+
+std::string HeadlessEmulator::SaveState(const std::string& file) {
+  return homemicro::WriteSnapshotFile(
+      file, homemicro::CaptureSnapshot(machine_, state_.Pending, loop_, romChecksum_));
+}
+
+std::string HeadlessEmulator::LoadState(const std::string& file) {
+  const homemicro::SnapshotDecodeResult read = homemicro::ReadSnapshotFile(file);
+  if (!read.Snapshot) return read.Error;
+  homemicro::RestoreSnapshot(*read.Snapshot, machine_, state_.Pending, loop_);
+  romChecksum_ = read.Snapshot->RomChecksum;
+  const bool level = (settings_.SpeakerPortValue & 2) != 0;
+  loopSynth_.Restart(loop_.InstructionsExecuted(), level);
+  sound_.Restart(loop_.InstructionsExecuted(), level);
+  return {};
 }
 
 long long HeadlessEmulator::InstructionsPerTick() const {
@@ -62,10 +80,13 @@ RunEnd HeadlessEmulator::Run(const RunLimits& limits) {
   if ((!limits.steps && !limits.ticks) || InstructionsPerTick() == 0) return RunEnd::LimitReached;
   sound_.SetEmulationSpeed(state_.EmulationSpeed);
   std::size_t nextKey = 0;
+  // --steps counts from here: a loaded snapshot carries the count it was saved with.
+  const uint64_t firstInstruction = loop_.InstructionsExecuted();
   for (long long tick = 0; !limits.ticks || tick < *limits.ticks; ++tick) {
     std::optional<long long> instructionsLeft;
     if (limits.steps) {
-      instructionsLeft = *limits.steps - static_cast<long long>(loop_.InstructionsExecuted());
+      instructionsLeft =
+          *limits.steps - static_cast<long long>(loop_.InstructionsExecuted() - firstInstruction);
       if (*instructionsLeft <= 0) break;
     }
     const bool pressing = tick % 2 == 1 && nextKey < limits.keys.size();

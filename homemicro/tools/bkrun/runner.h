@@ -42,6 +42,11 @@ class HeadlessEmulator {
   // read and the program has to end (the core has shown its message).
   bool HardReset();
 
+  // Machine snapshots: the error text, or an empty string on success. A load that fails
+  // changes nothing.
+  std::string SaveState(const std::string& file);
+  std::string LoadState(const std::string& file);
+
   // Runs ticks until the first limit is reached; nothing runs without steps or ticks. Key k is
   // pressed at the start of tick 2k+1 and released at its end, so the machine gets a tick to
   // start up and sees every key released before the next one arrives. A --steps limit that
@@ -74,6 +79,7 @@ class HeadlessEmulator {
   homemicro::SpeakerSynth sound_;
   homemicro::RunLoop loop_;
   bool recordSound_;
+  uint32_t romChecksum_ = 0;
   std::vector<int16_t> recorded_;
 };
 

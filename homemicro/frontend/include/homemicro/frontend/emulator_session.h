@@ -88,6 +88,13 @@ class EmulatorSession final : private HostServices {
   std::string SaveRam(const std::filesystem::path& path) const;
   std::string LoadRam(const std::filesystem::path& path);
 
+  // Snapshots of the whole machine: the error text, or an empty string on success. A load
+  // that fails changes nothing; one that succeeds redraws the screen.
+  std::string SaveState(const std::filesystem::path& path);
+  std::string LoadState(const std::filesystem::path& path);
+  // The checksum of the ROM image placed by the last hard reset.
+  uint32_t RomChecksum() const { return romChecksum_; }
+
   // The tracer's LastPc after Stop: PC - 2.
   uint16_t LastPc() const { return lastPc_; }
 
@@ -126,6 +133,7 @@ class EmulatorSession final : private HostServices {
   SpeakerSynth synth_;
   RunLoop runLoop_;
   uint16_t lastPc_ = 0;
+  uint32_t romChecksum_ = 0;
 };
 
 }  // namespace homemicro

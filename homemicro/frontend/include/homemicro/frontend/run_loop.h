@@ -47,6 +47,11 @@ class RunLoop {
   const std::string& FailureMessage() const { return failureMessage_; }
   uint64_t InstructionsExecuted() const { return instructionsExecuted_; }
   int ScreenUpdates() const { return screenUpdates_; }
+  // A loaded snapshot carries on the counts where it was saved.
+  void RestoreCounters(uint64_t instructionsExecuted, int screenUpdates) {
+    instructionsExecuted_ = instructionsExecuted;
+    screenUpdates_ = screenUpdates;
+  }
 
  private:
   TickOutcome RunSlices(int32_t slices);

@@ -25,6 +25,10 @@ class SpeakerSynth {
   // rendered counts as that time.
   void SetLevel(uint64_t instruction, bool high);
 
+  // Starts afresh at instruction `instruction` with the line at `high` (after a snapshot
+  // load): nothing is rendered for the time before it, and the filters start from rest.
+  void Restart(uint64_t instruction, bool high);
+
   // Renders the samples up to instruction `instruction`.
   void RenderUntil(uint64_t instruction);
 
