@@ -57,6 +57,7 @@ FileSpecification ParseSpecification(std::string_view text) {
   if (semicolon != std::string_view::npos) {
     std::string version(text.substr(semicolon + 1));
     spec.version = std::strtol(version.c_str(), nullptr, 10);
+    spec.all_versions = version == "*";
   }
   return spec;
 }
@@ -118,7 +119,9 @@ std::optional<LookupResult> Lookup(Volume& volume, bool wildcards_allowed, const
       volume.SetError(ErrFileNotFound);  // a directory past what a cursor can hold ends here
       return std::nullopt;
     }
-    cursor = DirCursor::Make(walker.position(), first_entry);
+    // Every version: the next search starts at the next entry of this same record.
+    cursor = spec.all_versions ? DirCursor::Make(record.offset, i + 1)
+                               : DirCursor::Make(walker.position(), first_entry);
     return LookupResult{record.Id(data, i),
                         std::string(record.name) + ";" + std::to_string(record.Version(data, i))};
   }

@@ -57,6 +57,7 @@ class RecordWalker {
 struct FileSpecification {
   std::string name;  // everything before the first ";"
   long version = 0;  // 0 means the newest
+  bool all_versions = false;  // ";*": every version, newest first
 };
 FileSpecification ParseSpecification(std::string_view text);
 bool HasWildcards(std::string_view text);

@@ -55,7 +55,8 @@ inline constexpr char kHelp[] =
     "\n";
 
 // Listings and the volume display.
-inline constexpr char kDefaultPattern[] = "*.*;*";
+// A listing without a word shows the newest version of every name; "*.*;*" typed shows them all.
+inline constexpr char kDefaultPattern[] = "*.*";
 inline constexpr char kNoFiles[] = "%%DIRECT-W-NOFILES, no files found";
 inline constexpr char kPlainText[] = "%s";
 inline constexpr char kDirectoryHeader[] = "\nDirectory DKA100:%s\n\n";
