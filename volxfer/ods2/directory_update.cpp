@@ -120,6 +120,76 @@ std::optional<PackedDirectory> AddDirectoryEntry(std::span<const std::uint8_t> d
   return packed;
 }
 
+namespace {
+// Accesses `directory` whole for an update; false (code set) when it is no usable directory.
+bool AccessForUpdate(Volume& volume, const FileId& directory, DirectoryFile& file) {
+  if (!file.Access(volume, kWholeFile, directory)) return false;
+  if (!file.Check() || !file.window()) {
+    file.Deaccess();
+    volume.SetError(ErrNotDirectory);
+    return false;
+  }
+  return true;
+}
+
+std::uint64_t DataSize(const DirectoryFile& file) {
+  return std::min<std::uint64_t>(file.first_header().FileSize(), file.window()->data.size());
+}
+
+// The packed records replace the directory's data; its end of file covers the blocks in use.
+bool StorePacked(Volume& volume, DirectoryFile& file, PackedDirectory packed) {
+  file.window()->data = std::move(packed.data);
+  file.first_header().SetEndOfFile(static_cast<std::uint64_t>(packed.used_blocks) * kBlockSize);
+  file.first_header().CoverByHighWater(packed.used_blocks);
+  file.MarkHeaderModified();
+  file.MarkDataModified();
+  bool ok = file.Flush();
+  file.Deaccess();
+  if (!ok && volume.error() == ErrNone) volume.SetError(ErrDrive);
+  return ok;
+}
+}  // namespace
+
+std::optional<PackedDirectory> RemoveDirectoryEntry(std::span<const std::uint8_t> data, std::uint64_t size,
+                                                    std::uint32_t allocated_blocks,
+                                                    const DirectoryEntryToAdd& entry, int& code) {
+  std::vector<std::vector<std::uint8_t>> records;
+  bool removed = false;
+  RecordWalker walker(data, size, 0);
+  for (;;) {
+    DirectoryRecord record;
+    RecordWalker::Step step = walker.Next(record);
+    if (step == RecordWalker::Step::kEnd) break;
+    if (step == RecordWalker::Step::kDamaged) {
+      code = ErrNotDirectory;
+      return std::nullopt;
+    }
+    std::vector<std::uint8_t> raw(
+        data.begin() + static_cast<std::ptrdiff_t>(record.offset),
+        data.begin() + static_cast<std::ptrdiff_t>(record.offset + 2 + record.size));
+    if (!removed && CompareNames(record.name, entry.name) == 0) {
+      for (std::uint32_t i = 0; i < record.entry_count; ++i) {
+        if (record.Version(data, i) != entry.version || !(record.Id(data, i) == entry.id)) continue;
+        removed = true;
+        auto at = static_cast<std::ptrdiff_t>(record.entries_offset - record.offset + kEntrySize * i);
+        raw.erase(raw.begin() + at, raw.begin() + at + static_cast<std::ptrdiff_t>(kEntrySize));
+        PutU16(raw, 0, static_cast<std::uint16_t>(raw.size() - 2));
+        break;
+      }
+      // A record whose only entry went is dropped whole.
+      if (removed && record.entry_count == 1) continue;
+    }
+    records.push_back(std::move(raw));
+  }
+  if (!removed) {
+    code = ErrFileNotFound;
+    return std::nullopt;
+  }
+  std::optional<PackedDirectory> packed = Pack(records, allocated_blocks);
+  if (!packed) code = ErrNotDirectory;
+  return packed;
+}
+
 bool EnterName(Volume& volume, const FileId& directory, const DirectoryEntryToAdd& entry,
                std::string* name_text, bool dry_run) {
   // A record must fit one block with its entry: 2 + 4 + 2 + name + pad + 8 bytes.
@@ -128,36 +198,34 @@ bool EnterName(Volume& volume, const FileId& directory, const DirectoryEntryToAd
     return false;
   }
   DirectoryFile file;
-  if (!file.Access(volume, kWholeFile, directory)) return false;
-  if (!file.Check() || !file.window()) {
-    file.Deaccess();
-    volume.SetError(ErrNotDirectory);
-    return false;
-  }
+  if (!AccessForUpdate(volume, directory, file)) return false;
   BlockWindow& window = *file.window();
-  std::uint64_t size = std::min<std::uint64_t>(file.first_header().FileSize(), window.data.size());
   int code = ErrNone;
-  std::optional<PackedDirectory> packed = AddDirectoryEntry(window.data, size, window.count, entry, code);
+  std::optional<PackedDirectory> packed =
+      AddDirectoryEntry(window.data, DataSize(file), window.count, entry, code);
   if (!packed) {
     file.Deaccess();
     volume.SetError(code);
     return false;
   }
-  if (!dry_run) {
-    window.data = std::move(packed->data);
-    file.first_header().SetEndOfFile(static_cast<std::uint64_t>(packed->used_blocks) * kBlockSize);
-    file.first_header().CoverByHighWater(packed->used_blocks);
-    file.MarkHeaderModified();
-    file.MarkDataModified();
-    if (!file.Flush()) {
-      file.Deaccess();
-      if (volume.error() == ErrNone) volume.SetError(ErrDrive);
-      return false;
-    }
-  }
+  if (!dry_run && !StorePacked(volume, file, std::move(*packed))) return false;
   file.Deaccess();
   if (name_text) *name_text = std::string(entry.name) + ";" + std::to_string(entry.version);
   return true;
+}
+
+bool RemoveName(Volume& volume, const FileId& directory, const DirectoryEntryToAdd& entry) {
+  DirectoryFile file;
+  if (!AccessForUpdate(volume, directory, file)) return false;
+  int code = ErrNone;
+  std::optional<PackedDirectory> packed =
+      RemoveDirectoryEntry(file.window()->data, DataSize(file), file.window()->count, entry, code);
+  if (!packed) {
+    file.Deaccess();
+    volume.SetError(code);
+    return false;
+  }
+  return StorePacked(volume, file, std::move(*packed));
 }
 
 }  // namespace ods2

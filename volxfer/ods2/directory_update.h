@@ -34,10 +34,20 @@ std::optional<PackedDirectory> AddDirectoryEntry(std::span<const std::uint8_t> d
                                                  std::uint32_t allocated_blocks,
                                                  const DirectoryEntryToAdd& entry, int& code);
 
+// The directory data with the entry of `entry`'s name, version and file id taken out (the whole
+// record when it was its only entry). Nullopt with `code` 14 when there is no such entry, 15 when
+// the records are damaged.
+std::optional<PackedDirectory> RemoveDirectoryEntry(std::span<const std::uint8_t> data, std::uint64_t size,
+                                                    std::uint32_t allocated_blocks,
+                                                    const DirectoryEntryToAdd& entry, int& code);
+
 // Enters `entry` into directory `directory` and writes the directory back; with `dry_run` only
 // tells whether it would succeed, writing nothing. On success `name_text` (when given) receives
 // "NAME.TYPE;VERSION".
 bool EnterName(Volume& volume, const FileId& directory, const DirectoryEntryToAdd& entry,
                std::string* name_text = nullptr, bool dry_run = false);
+
+// Takes `entry` out of directory `directory` and writes the directory back.
+bool RemoveName(Volume& volume, const FileId& directory, const DirectoryEntryToAdd& entry);
 
 }  // namespace ods2

@@ -42,6 +42,9 @@ class Engine {
   std::int64_t StreamWrite(const void* buffer, std::size_t count);
   // Ends a pending text line, writes the file back and puts everything changed on disk.
   int StreamClose();
+  // Ends a transfer that failed: a file the stream created is taken off the volume again (entry,
+  // headers, clusters), a file it opened is closed. The code of the failure stays.
+  int StreamDiscard();
 
   // For tests and tools that look below the entry points.
   Volume* volume() { return volume_.get(); }
@@ -52,6 +55,7 @@ class Engine {
   void SetError(int code) {
     if (volume_) volume_->SetError(code);
   }
+  bool RemoveCreated(StreamFile& stream);
   void MakeCurrent(std::unique_ptr<DirectoryFile> directory);
   void DropCurrentDirectory();
 

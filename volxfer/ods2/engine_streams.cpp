@@ -4,6 +4,7 @@
 #include "directory.h"
 #include "engine.h"
 #include "file_creation.h"
+#include "file_removal.h"
 
 namespace ods2 {
 
@@ -76,6 +77,10 @@ int Engine::StreamCreate(const char* specification, bool text, std::uint32_t est
   }
   stream->text = text;
   stream->created = true;
+  FileSpecification spec = ParseSpecification(specification);
+  stream->directory = current_directory_->first_header().file_id();
+  stream->entry_name = spec.name;
+  stream->entry_version = static_cast<std::uint16_t>(spec.version == 0 ? 1 : spec.version);
   std::uint64_t c = volume_->cluster_factor();
   stream->extension_quantum =
       static_cast<std::uint32_t>(std::min<std::uint64_t>((estimated_blocks + c - 1) / c * c, UINT32_MAX));
@@ -132,9 +137,34 @@ int Engine::StreamClose() {
     ok = stream_->Flush() && ok;
     ok = volume_->Flush() && ok;
   }
+  if (code == ErrNone && !ok) code = ErrDrive;
+  // A file that could not be written whole does not stay under its name looking complete.
+  if (!ok && stream_->created) RemoveCreated(*stream_);
   stream_->Deaccess();
   stream_.reset();
-  if (code == ErrNone && !ok) code = ErrDrive;
+  SetError(code);
+  return ok ? 0 : -1;
+}
+
+bool Engine::RemoveCreated(StreamFile& stream) {
+  FileId id = stream.first_header().file_id();
+  // The file's own writes go first, so that none lands after its blocks were given back.
+  stream.Deaccess();
+  return RemoveFile(*volume_, stream.directory, stream.entry_name, stream.entry_version, id);
+}
+
+int Engine::StreamDiscard() {
+  if (!volume_) return -1;
+  if (!stream_) {
+    SetError(ErrInvalidHandle);
+    return -1;
+  }
+  int code = volume_->error();
+  bool ok = true;
+  if (stream_->created && stream_->accessed()) ok = RemoveCreated(*stream_);
+  stream_->Deaccess();
+  stream_.reset();
+  if (code == ErrNone && !ok) code = volume_->error();
   SetError(code);
   return ok ? 0 : -1;
 }

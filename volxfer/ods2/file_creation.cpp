@@ -5,6 +5,7 @@
 
 #include "directory.h"
 #include "directory_update.h"
+#include "file_removal.h"
 #include "open_file.h"
 #include "volume.h"
 
@@ -110,6 +111,15 @@ bool ExtendIndexFile(Volume& volume, std::uint32_t number) {
   std::uint64_t blocks = std::max<std::uint64_t>(vbn - highest, hb.extend_quantity());
   return Extend(index, static_cast<std::uint32_t>(blocks));
 }
+// A creation that failed half way gives back what it took; the code of the failure stays.
+void UndoCreation(Volume& volume, const FileId* directory, const DirectoryEntryToAdd& entry) {
+  int code = volume.error();
+  if (directory)
+    RemoveFile(volume, *directory, entry.name, entry.version, entry.id);
+  else
+    ReleaseFile(volume, entry.id);
+  volume.SetError(code);
+}
 }  // namespace
 
 bool CreateHeader(Volume& volume, FileId& id, std::string_view name) {
@@ -142,7 +152,8 @@ bool CreateHeader(Volume& volume, FileId& id, std::string_view name) {
   BuildHeader(volume, header, number);
   PutName(header, name);
   header.UpdateChecksum();
-  if (!volume.WriteBlocks(lbn, 1, header.bytes())) {
+  // The number is marked taken on disk before a header claims it.
+  if (!volume.index_file().Flush() || !volume.WriteBlocks(lbn, 1, header.bytes())) {
     if (volume.error() != ErrReadOnly) volume.SetError(ErrDrive);
     return false;
   }
@@ -232,9 +243,18 @@ bool MakeFile(Volume& volume, OpenFile& file, const FileId& directory, std::stri
   DirectoryEntryToAdd entry{spec.name, static_cast<std::uint16_t>(version), FileId{}};
   // Everything that can refuse the name is checked before the header is written.
   if (!EnterName(volume, directory, entry, nullptr, true)) return false;
-  if (!CreateHeader(volume, entry.id, specification)) return false;
-  if (!EnterName(volume, directory, entry)) return false;
-  if (!file.Access(volume, window_request, entry.id)) return false;
+  if (!CreateHeader(volume, entry.id, specification)) {
+    if (entry.id.number != 0) UndoCreation(volume, nullptr, entry);
+    return false;
+  }
+  if (!EnterName(volume, directory, entry)) {
+    UndoCreation(volume, nullptr, entry);
+    return false;
+  }
+  if (!file.Access(volume, window_request, entry.id)) {
+    UndoCreation(volume, &directory, entry);
+    return false;
+  }
   file.MarkCreatedHere();
   file.first_header().set_back_link(directory);
   file.MarkHeaderModified();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "open_file.h"
@@ -25,6 +26,10 @@ class StreamFile : public OpenFile {
   bool created = false;                 // made by StreamCreate (and so written to)
   std::uint32_t extension_quantum = 0;  // blocks asked of Extend when writing passes the allocation
   std::uint64_t position = 0;
+  // Where a created file is entered, so that a failed transfer can take it out again.
+  FileId directory;
+  std::string entry_name;
+  std::uint16_t entry_version = 0;
 
   // Each returns the bytes moved. Reads stop short at the end of the file (code 13) and answer -1
   // on any other failure; writes stop at the first failure with its code set.

@@ -201,7 +201,8 @@ void Shell::CopyIn(HostFile& host, const std::string& local, const std::string& 
     }
   }
   host.Close();
-  engine_.StreamClose();
+  // A transfer that failed leaves no part of the file on the volume.
+  engine_.StreamDiscard();
 }
 
 void Shell::Lcd(Words words) {

@@ -406,17 +406,28 @@ TEST(Extend, AHeaderHoldsAtMost38PointersAndNoClusterIsLostAfterThem) {
             std::vector<std::uint8_t>(data.begin(), data.begin() + 38 * 512));
 }
 
-TEST(Extend, NoSpaceLeftEndsTheWriteWithCode17) {
-  VolumeBuilder builder(700, 1);
-  MountedImage m(builder.Build(), false);
-  ASSERT_TRUE(m.mounted());
-  ods2::BitmapView& bitmap = m.volume().storage_bitmap().bitmap();
-  std::uint32_t free_blocks = bitmap.CountFree();
-  std::vector<std::uint8_t> data = test::Bytes((free_blocks + 1) * 512, 1);
-  EXPECT_EQ(test::PutFile(m.engine(), "FULL.DAT", false, data, free_blocks), ods2::ErrNoFreeIndex);
-  EXPECT_EQ(bitmap.CountFree(), 0u);
-  test::ReadResult r = test::GetFile(m.engine(), "FULL.DAT", false);
-  EXPECT_EQ(r.bytes.size(), static_cast<std::size_t>(free_blocks) * 512);
+// A file that takes every free block is written whole; one a block larger fails with code 17 and
+// leaves no part of itself behind.
+TEST(Extend, TheVolumeFillsExactlyAndABlockMoreLeavesNothing) {
+  for (std::uint32_t extra : {0u, 1u}) {
+    VolumeBuilder builder(700, 1);
+    MountedImage m(builder.Build(), false);
+    ASSERT_TRUE(m.mounted());
+    ods2::BitmapView& bitmap = m.volume().storage_bitmap().bitmap();
+    std::uint32_t free_blocks = bitmap.CountFree();
+    std::vector<std::uint8_t> data = test::Bytes((free_blocks + extra) * 512, 1);
+    int code = test::PutFile(m.engine(), "FULL.DAT", false, data, free_blocks);
+    test::ReadResult r = test::GetFile(m.engine(), "FULL.DAT", false);
+    if (extra == 0) {
+      EXPECT_EQ(code, 0);
+      EXPECT_EQ(bitmap.CountFree(), 0u);
+      EXPECT_EQ(r.bytes, data);
+    } else {
+      EXPECT_EQ(code, ods2::ErrNoFreeIndex);
+      EXPECT_EQ(bitmap.CountFree(), free_blocks);
+      EXPECT_FALSE(r.opened);
+    }
+  }
 }
 
 }  // namespace

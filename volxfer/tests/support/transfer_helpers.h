@@ -67,7 +67,7 @@ inline int PutFile(ods2::Engine& engine, const std::string& spec, bool text,
     std::size_t n = std::min<std::size_t>(512, data.size() - at);
     if (engine.StreamWrite(data.data() + at, n) != static_cast<std::int64_t>(n)) {
       int code = engine.LastError();
-      engine.StreamClose();
+      engine.StreamDiscard();  // as put does after a failure
       return code == 0 ? -1 : code;
     }
   }

@@ -181,8 +181,9 @@ struct VolumeBuilder::Run {
     if (alternate_home) L.MarkUsed(1034 - 1034 % c, c);
     std::uint32_t extension_count = 0;
     for (const auto& f : b.files_) extension_count += static_cast<std::uint32_t>(f.extension_headers);
-    std::uint32_t header_blocks =
-        reserved + static_cast<std::uint32_t>(b.files_.size() + b.directories_.size()) + extension_count + b.spare_headers;
+    std::uint32_t header_blocks = reserved +
+                                  static_cast<std::uint32_t>(b.files_.size() + b.directories_.size()) +
+                                  extension_count + b.spare_headers;
     index_region = L.Allocate(ibmap_blocks + header_blocks);
   }
 

@@ -1,0 +1,124 @@
+// Writing onto a volume, judged by the independent volume checker: removal of files, failed
+// transfers that leave nothing, and many names in one directory.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ods2/directory.h"
+#include "ods2/file_removal.h"
+#include "support/transfer_helpers.h"
+#include "support/volume_checker.h"
+
+namespace {
+
+using test::MountedImage;
+using test::VolumeBuilder;
+
+// The checker's view of an image, and that it holds no faults.
+test::VolumeReport Sound(const std::vector<std::uint8_t>& image) {
+  test::VolumeReport r = test::CheckVolume(image);
+  EXPECT_TRUE(r.faults.empty()) << test::FirstFault(r);
+  return r;
+}
+
+// Free space, leaks and listing equal: the volume is as it was.
+void ExpectSameVolume(const test::VolumeReport& before, const test::VolumeReport& after) {
+  EXPECT_EQ(after.free_clusters, before.free_clusters);
+  EXPECT_EQ(after.leaked_clusters, before.leaked_clusters);
+  EXPECT_EQ(after.leaked_numbers, before.leaked_numbers);
+  EXPECT_EQ(after.entries, before.entries);
+}
+
+VolumeBuilder SmallVolume() {
+  VolumeBuilder builder(2000, 3);
+  builder.AddDirectory({.name = "WORK"});
+  builder.AddFile({.name = "A.TXT", .data = test::Bytes(3000, 1), .extents = {3, 3}, .extension_headers = 1});
+  builder.AddFile({.name = "B.TXT", .directory = "WORK", .data = test::Bytes(10, 2)});
+  builder.AddFile({.name = "C.TXT", .version = 2, .data = test::Bytes(700, 3)});
+  builder.AddFile({.name = "C.TXT", .version = 1, .data = test::Bytes(600, 4)});
+  return builder;
+}
+
+TEST(RemoveFile, GivesBackEntryHeadersClustersAndNumbers) {
+  VolumeBuilder builder = SmallVolume();
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  test::VolumeReport before = Sound(m.original());
+  const ods2::FileId master = ods2::kMasterDirectoryId;
+  ods2::FileId a = builder.built("A.TXT;1").id;
+  ods2::FileId c2 = builder.built("C.TXT;2").id;
+  ASSERT_TRUE(ods2::RemoveFile(m.volume(), master, "A.TXT", 1, a));
+  ASSERT_TRUE(ods2::RemoveFile(m.volume(), master, "C.TXT", 2, c2));
+  ASSERT_TRUE(m.Close());
+  test::VolumeReport after = Sound(m.image().Contents());
+  EXPECT_EQ(after.free_clusters, before.free_clusters + 2 + 1);  // A's six blocks, C;2's two
+  EXPECT_EQ(after.files, before.files - 2);
+  EXPECT_EQ(after.leaked_numbers, before.leaked_numbers);
+  EXPECT_EQ(std::count(after.entries.begin(), after.entries.end(), "4 A.TXT;1"), 0);
+  EXPECT_EQ(std::count(after.entries.begin(), after.entries.end(), "4 C.TXT;1"), 1);
+  EXPECT_EQ(std::count(after.entries.begin(), after.entries.end(), "4 C.TXT;2"), 0);
+}
+
+TEST(RemoveFile, RefusalsChangeNothing) {
+  VolumeBuilder builder = SmallVolume();
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  const ods2::FileId master = ods2::kMasterDirectoryId;
+  ods2::FileId a = builder.built("A.TXT;1").id;
+  ods2::FileId b = builder.built("B.TXT;1").id;
+  struct Row {
+    const char* name;
+    std::uint16_t version;
+    ods2::FileId id;
+    int code;
+  };
+  for (Row row : {Row{"A.TXT", 2, a, ods2::ErrFileNotFound}, Row{"B.TXT", 1, b, ods2::ErrFileNotFound},
+                  Row{"A.TXT", 1, b, ods2::ErrFileNotFound}, Row{"BITMAP.SYS", 1, ods2::kBitmapFileId, 6},
+                  Row{"000000.DIR", 1, master, 6}}) {
+    EXPECT_FALSE(ods2::RemoveFile(m.volume(), master, row.name, row.version, row.id)) << row.name;
+    EXPECT_EQ(m.volume().error(), row.code) << row.name;
+  }
+  ASSERT_TRUE(m.Close());
+  EXPECT_EQ(m.image().Contents(), m.original());
+}
+
+// Transfers that fail after the file was created leave the volume as before them.
+TEST(FailedPut, LeavesNothingBehind) {
+  struct Row {
+    const char* what;
+    bool text;
+    std::size_t bytes;
+    int code;
+  };
+  for (Row row : {Row{"volume full", false, 2000 * 512, ods2::ErrNoFreeIndex},
+                  Row{"line too long", true, 70000, ods2::ErrEof}}) {
+    VolumeBuilder builder = SmallVolume();
+    MountedImage m(builder.Build(), false);
+    ASSERT_TRUE(m.mounted());
+    test::VolumeReport before = Sound(m.original());
+    EXPECT_EQ(test::PutFile(m.engine(), "BIG.DAT", row.text, std::vector<std::uint8_t>(row.bytes, 'x'), 1),
+              row.code)
+        << row.what;
+    std::uint32_t cursor = 0;
+    EXPECT_FALSE(ods2::Lookup(m.volume(), false, ods2::kMasterDirectoryId, cursor, "BIG.DAT")) << row.what;
+    ASSERT_TRUE(m.Close());
+    ExpectSameVolume(before, Sound(m.image().Contents()));
+  }
+}
+
+TEST(VolumeChecker, BuiltAndReferenceVolumesPass) {
+  VolumeBuilder builder = SmallVolume();
+  test::VolumeReport r = Sound(builder.Build());
+  EXPECT_EQ(r.free_clusters, builder.free_clusters());
+  EXPECT_EQ(std::count(r.entries.begin(), r.entries.end(), "4 A.TXT;1"), 1);
+  EXPECT_EQ(std::count_if(r.entries.begin(), r.entries.end(),
+                          [](const std::string& e) { return e.ends_with(" B.TXT;1"); }),
+            1);
+  for (const char* name : {"small", "blank"}) {
+    test::VolumeReport ref = test::CheckVolume(test::ReferenceVolume(name));
+    EXPECT_TRUE(ref.faults.empty()) << name << ": " << test::FirstFault(ref);
+    EXPECT_EQ(ref.leaked_clusters + ref.leaked_numbers, 0u) << name;
+  }
+}
+
+}  // namespace
