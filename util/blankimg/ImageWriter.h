@@ -27,6 +27,9 @@ inline constexpr const char* kBadGeometry = "Can't create bad block table for th
 inline constexpr const char* kCantSeek = "Can't make fseek() for bad block table";
 inline constexpr const char* kCantWriteTable = "Can't write bad block table";
 
+// Writes one cause line to `report`: message, ": ", the system's text for `errorNumber`.
+void reportFailure(std::ostream& report, const char* message, int errorNumber);
+
 // Bad block kinds that get a table on the last track (RL01 and RL02).
 constexpr bool hasBadBlockTable(std::uint32_t badBlockKind) {
   return badBlockKind == 2 || badBlockKind == 3;
@@ -38,8 +41,16 @@ constexpr std::uint32_t badBlockTableCopies(std::uint32_t sectors) {
 }
 
 // Creates (or truncates) `path` and fills it with `totalSectors` zero sectors, then the bad block
-// table for kinds 2 and 3. A failed or cancelled run leaves the file as far as it was written.
+// table for kinds 2 and 3. A failed or cancelled call leaves the file as far as it was written;
+// ImageRun decides what becomes of it.
 WriteResult createImage(const std::filesystem::path& path, std::uint64_t totalSectors, std::uint32_t sectors,
+                        std::uint32_t sectorSize, std::uint32_t badBlockKind, RunControl& control,
+                        std::ostream& report);
+
+// The same image bytes written strictly in order to an open stream that may not seek (a pipe on
+// standard output): the table sectors go out in their place instead of being written over
+// zeros. The stream is flushed, not closed.
+WriteResult streamImage(std::FILE* stream, std::uint64_t totalSectors, std::uint32_t sectors,
                         std::uint32_t sectorSize, std::uint32_t badBlockKind, RunControl& control,
                         std::ostream& report);
 

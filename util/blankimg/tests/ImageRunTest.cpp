@@ -1,6 +1,8 @@
 // The run around the writer: free-space check, progress figure, writer thread.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
 #include <sstream>
 
 #include "DiskSelection.h"
@@ -72,37 +74,167 @@ TEST(Progress, TenStepsOfATenthEach) {
     EXPECT_EQ(progressPercent(c.reported, c.total), c.percent) << c.reported << " of " << c.total;
 }
 
-class ImageRunThread : public TempDir {};
+class ImageRunThread : public TempDir {
+ protected:
+  // Names in the scratch folder: shows whether a run left anything beside the target.
+  std::set<std::string> names() const {
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(path(".").parent_path()))
+      found.insert(entry.path().filename().string());
+    return found;
+  }
+  void writeText(const std::string& name, const std::string& text) const {
+    std::ofstream(path(name)) << text;
+  }
+  std::string readText(const std::string& name) const {
+    const auto bytes = readAll(path(name));
+    return {bytes.begin(), bytes.end()};
+  }
+};
+
+const std::optional<std::uint64_t> kPlenty = std::uint64_t{1} << 40;
+std::optional<std::uint64_t> plentyOfSpace(const std::filesystem::path&) {
+  return kPlenty;
+}
 
 TEST_F(ImageRunThread, WritesTheRowAndReportsEverySector) {
   std::ostringstream report;
   const DiskType& rl01 = rowNamed("rl01");
   ImageRun run(rl01, path("rl01.dsk"), report);
+  ASSERT_EQ(run.prepare(plentyOfSpace), PrepareResult::Ready);
   run.start();
   EXPECT_EQ(run.wait(), WriteResult::Done);
   EXPECT_TRUE(run.finished());
   EXPECT_EQ(run.sectorsReported(), run.totalSectors());
   EXPECT_EQ(std::filesystem::file_size(path("rl01.dsk")), imageSizeBytes(rl01));
+  EXPECT_EQ(names(), std::set<std::string>{"rl01.dsk"});
 }
 
-TEST_F(ImageRunThread, ReportsFailureOfTheWriter) {
+TEST_F(ImageRunThread, UnwritableTargetGivesItsCauseNotASpaceShortage) {
   std::ostringstream report;
   ImageRun run(rowNamed("rk05"), path("none") / "rk05.dsk", report);
-  run.start();
-  EXPECT_EQ(run.wait(), WriteResult::Failed);
+  EXPECT_EQ(run.prepare([](const auto&) { return std::uint64_t{0}; }), PrepareResult::Failed);
   EXPECT_EQ(report.str(), "Can't open image file: No such file or directory\n");
 }
 
-TEST_F(ImageRunThread, EndingTheRunEarlyCancelsTheWriter) {
+TEST_F(ImageRunThread, TooLittleSpaceLeavesNothingBehind) {
+  std::ostringstream report;
+  ImageRun run(rowNamed("rk05"), path("rk05.dsk"), report);
+  EXPECT_EQ(run.prepare([](const auto&) { return std::uint64_t{4096}; }), PrepareResult::NotEnoughSpace);
+  EXPECT_EQ(report.str(), "");
+  EXPECT_TRUE(names().empty());
+}
+
+// A row whose last track is too short for the table: the writer fails after the zeros.
+constexpr DiskType kUnfitRl02 = [] {
+  DiskType row{};
+  row.name = "odd";
+  row.sectors = 1;
+  row.tracks = 1;
+  row.cylinders = 80;
+  row.sectorSize = 256;
+  row.badBlockKind = 3;
+  return row;
+}();
+
+TEST_F(ImageRunThread, FailedOrCancelledRunRemovesWhatItMadeAndKeepsWhatWasThere) {
+  struct Case {
+    const char* what;
+    const DiskType* row;
+    bool cancel, existed;
+    WriteResult result;
+  };
+  const Case cases[] = {
+      {"failed, new name", &kUnfitRl02, false, false, WriteResult::Failed},
+      {"failed, over a file", &kUnfitRl02, false, true, WriteResult::Failed},
+      {"cancelled, new name", &rowNamed("rk05"), true, false, WriteResult::Cancelled},
+      {"cancelled, over a file", &rowNamed("rk05"), true, true, WriteResult::Cancelled},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(path("image.dsk"));
+    if (c.existed) writeText("image.dsk", "precious");
+    std::ostringstream report;
+    ImageRun run(*c.row, path("image.dsk"), report);
+    ASSERT_EQ(run.prepare(plentyOfSpace), PrepareResult::Ready);
+    if (c.cancel) run.cancel();
+    run.start();
+    EXPECT_EQ(run.wait(), c.result);
+    EXPECT_EQ(names(), c.existed ? std::set<std::string>{"image.dsk"} : std::set<std::string>{});
+    if (c.existed) {
+      EXPECT_EQ(readText("image.dsk"), "precious");
+    }
+  }
+}
+
+TEST_F(ImageRunThread, CompleteImageReplacesTheOldFileAndKeepsItsPermissions) {
+  writeText("rx01.dsk", "old");
+  namespace fs = std::filesystem;
+  fs::permissions(path("rx01.dsk"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  std::ostringstream report;
+  ImageRun run(rowNamed("rx01"), path("rx01.dsk"), report);
+  ASSERT_EQ(run.prepare(plentyOfSpace), PrepareResult::Ready);
+  run.start();
+  EXPECT_EQ(run.wait(), WriteResult::Done);
+  EXPECT_EQ(fs::file_size(path("rx01.dsk")), 256'256u);
+  EXPECT_EQ(fs::status(path("rx01.dsk")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(names(), std::set<std::string>{"rx01.dsk"});
+}
+
+TEST_F(ImageRunThread, DeviceIsWrittenInPlaceAndNeverRemoved) {
+  if (!std::filesystem::exists("/dev/null")) GTEST_SKIP() << "no /dev/null here";
+  std::ostringstream report;
+  {
+    ImageRun run(rowNamed("rx01"), "/dev/null", report);
+    ASSERT_EQ(run.prepare([](const auto&) { return std::uint64_t{0}; }), PrepareResult::Ready);
+    run.cancel();
+    run.start();
+    EXPECT_EQ(run.wait(), WriteResult::Cancelled);
+  }
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+TEST_F(ImageRunThread, EndingTheRunEarlyCancelsTheWriterAndRemovesItsFile) {
   const DiskType& rd54 = rowNamed("rd54");
   std::ostringstream report;
   {
     ImageRun run(rd54, path("rd54.dsk"), report);
+    ASSERT_EQ(run.prepare(plentyOfSpace), PrepareResult::Ready);
     run.start();
     while (run.sectorsReported() == 0) std::this_thread::yield();
   }
-  EXPECT_LT(std::filesystem::file_size(path("rd54.dsk")), imageSizeBytes(rd54));
+  EXPECT_TRUE(names().empty());
   EXPECT_EQ(report.str(), "");
+}
+
+TEST(SameImage, OnlyRowsWithIdenticalBytes) {
+  const DiskType& rl01 = rowNamed("rl01");
+  DiskType longerTrack = rl01;  // same bytes in all, but the table sits elsewhere
+  longerTrack.sectors = 80;
+  longerTrack.tracks = 1;
+  DiskType noTable = rl01;
+  noTable.badBlockKind = 0;
+  DiskType otherKind = rl01;
+  otherKind.badBlockKind = 3;  // the same table
+  DiskType otherShape = rowNamed("rk05");
+  otherShape.sectors = 24;
+  otherShape.tracks = 1;  // zeros of the same length
+  struct Case {
+    const DiskType &a, &b;
+    bool same;
+  };
+  const Case cases[] = {
+      {diskRows()[16], diskRows()[53], true},  // the two rx50 rows
+      {rl01, otherKind, true},
+      {rowNamed("rk05"), otherShape, true},
+      {rl01, longerTrack, false},
+      {rl01, noTable, false},
+      {rowNamed("rm02"), rowNamed("rm03"), true},
+      {rowNamed("rk06"), rowNamed("rk07"), false},
+      {rowNamed("rx01"), rowNamed("rx02"), false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(writesSameImage(c.a, c.b), c.same) << c.a.name << " " << c.b.name;
 }
 
 }  // namespace

@@ -155,5 +155,72 @@ TEST_F(ImageWriter, CancelMidRunKeepsExactlyTheSectorsStepped) {
   EXPECT_LT(size, imageSizeBytes(rd54));
 }
 
+// The bytes a stream receives, written in order, against the file written over zeros.
+std::vector<unsigned char> streamedBytes(std::uint64_t total, std::uint32_t sectors, std::uint32_t sectorSize,
+                                         std::uint32_t kind, WriteResult& result, std::string& report) {
+  std::FILE* stream = std::tmpfile();
+  RunControl control;
+  std::ostringstream causes;
+  result = streamImage(stream, total, sectors, sectorSize, kind, control, causes);
+  report = causes.str();
+  std::vector<unsigned char> bytes;
+  std::rewind(stream);
+  for (int c; (c = std::fgetc(stream)) != EOF;) bytes.push_back(static_cast<unsigned char>(c));
+  std::fclose(stream);
+  return bytes;
+}
+
+TEST_F(ImageWriter, StreamGetsTheSameBytesAsTheFile) {
+  struct Case {
+    const char* what;
+    std::uint64_t total;
+    std::uint32_t sectors, sectorSize, kind;
+  };
+  const DiskType& rl01 = rowNamed("rl01");
+  const DiskType& rl02 = rowNamed("rl02");
+  const DiskType& rx01 = rowNamed("rx01");
+  const Case cases[] = {
+      {"rl01", blockCount(rl01), rl01.sectors, rl01.sectorSize, rl01.badBlockKind},
+      {"rl02", blockCount(rl02), rl02.sectors, rl02.sectorSize, rl02.badBlockKind},
+      {"rx01", blockCount(rx01), rx01.sectors, rx01.sectorSize, rx01.badBlockKind},
+      {"short track", 12, 4, 256, 2},  // four copies, then nothing after them
+      {"one track", 40, 40, 256, 3},   // the table starts at sector 0
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RunControl control;
+    std::ostringstream fileReport;
+    ASSERT_EQ(createImage(path("file.dsk"), c.total, c.sectors, c.sectorSize, c.kind, control, fileReport),
+              WriteResult::Done);
+    WriteResult result;
+    std::string report;
+    const auto streamed = streamedBytes(c.total, c.sectors, c.sectorSize, c.kind, result, report);
+    EXPECT_EQ(result, WriteResult::Done);
+    EXPECT_EQ(report, "");
+    EXPECT_TRUE(streamed == readAll(path("file.dsk")));
+  }
+}
+
+TEST_F(ImageWriter, StreamRefusesAnUnfitGeometryBeforeWritingAnything) {
+  WriteResult result;
+  std::string report;
+  EXPECT_TRUE(streamedBytes(80, 1, 256, 3, result, report).empty());
+  EXPECT_EQ(result, WriteResult::Failed);
+  EXPECT_EQ(report, "Can't create bad block table for this geometry: Invalid argument\n");
+}
+
+TEST_F(ImageWriter, FullStreamFails) {
+  std::FILE* full = std::fopen("/dev/full", "wb");
+  if (full == nullptr) GTEST_SKIP() << "no /dev/full here";
+  RunControl control;
+  std::ostringstream report;
+  const DiskType& rl01 = rowNamed("rl01");
+  EXPECT_EQ(
+      streamImage(full, blockCount(rl01), rl01.sectors, rl01.sectorSize, rl01.badBlockKind, control, report),
+      WriteResult::Failed);
+  std::fclose(full);
+  EXPECT_EQ(report.str(), "Can't write image file: No space left on device\n");
+}
+
 }  // namespace
 }  // namespace blankimg

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 #include <iostream>
+#include <sstream>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -275,18 +276,25 @@ void BlankImgDlg::miSaveAsClick() {
   if (!path) return;
   lastPath_ = *path;
   const std::filesystem::path target = lastPath_.toStdString();
-  if (const auto refusal = checkFreeSpace(target, imageSize_, spaceQuery)) {
-    showError(QString::fromStdString(*refusal));
-    return;
+  std::ostringstream causes;
+  // The run writes a new file beside the target: a cancelled or failed run removes it and
+  // leaves a file the user agreed to overwrite as it was.
+  ImageRun run(*selectedRow_, target, causes);
+  WriteResult result = WriteResult::Failed;
+  switch (run.prepare(spaceQuery)) {
+    case PrepareResult::NotEnoughSpace:
+      showError(QString::fromStdString(notEnoughSpaceText(imageSize_)));
+      return;
+    case PrepareResult::Failed:
+      break;
+    case PrepareResult::Ready:
+      run.start();
+      if (progressDlg_.follow(run) != QDialog::Accepted) run.cancel();  // stops before its next sector
+      result = run.wait();
+      break;
   }
-  ImageRun run(*selectedRow_, target, std::cerr);
-  run.start();
-  if (progressDlg_.follow(run) != QDialog::Accepted) {
-    run.cancel();  // the writer stops before its next sector; the file stays as far as written
-    run.wait();
-    return;
-  }
-  if (run.wait() != WriteResult::Done) showError(QString::fromLatin1(kCannotCreateImage));
+  std::cerr << causes.str() << std::flush;
+  if (result == WriteResult::Failed) showError(QString::fromStdString(cannotCreateText(causes.str())));
 }
 
 void BlankImgDlg::miExitClick() {
