@@ -119,7 +119,6 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   bool AskYesNo(std::string_view text) override;
   void StopRunTimer() override;
   void StartRunTimer() override;
-  void SpeakerOutput(uint16_t) override {}
   std::optional<std::string> OpenFileDialog(const homemicro::OpenFileRequest& request) override;
   void EndProgram() override;
 

@@ -3,9 +3,9 @@
 // subroutine, then checksums it byte by byte with branches, and starts over.
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "homemicro/core/machine.h"
 
@@ -19,9 +19,19 @@ class SilentHost : public homemicro::HostServices {
   bool AskYesNo(std::string_view) override { return false; }
   void StopRunTimer() override {}
   void StartRunTimer() override {}
-  void SpeakerOutput(uint16_t) override {}
-  std::optional<std::string> OpenFileDialog(const homemicro::OpenFileRequest&) override { return std::nullopt; }
+  std::optional<std::string> OpenFileDialog(const homemicro::OpenFileRequest&) override {
+    return std::nullopt;
+  }
   void EndProgram() override {}
+};
+
+// The program touches no host file.
+class NoFiles : public homemicro::HostFiles {
+ public:
+  homemicro::HostEntry Find(const std::string&) override { return homemicro::HostEntry::Missing; }
+  homemicro::HostFileContents Read(const std::string&, std::size_t) override { return {}; }
+  std::string Write(const std::string&, std::span<const uint8_t>) override { return "no files here"; }
+  std::string CurrentDirectory() override { return "/"; }
 };
 
 constexpr uint16_t kProgramAddress = 01000;
@@ -55,7 +65,8 @@ int main(int argc, char** argv) {
   const long long instructions = argc > 1 ? std::atoll(argv[1]) : 200'000'000LL;
   homemicro::FrontEndSettings settings;
   SilentHost host;
-  Machine machine(settings, host);
+  NoFiles files;
+  Machine machine(settings, host, files);
   uint16_t address = kProgramAddress;
   for (uint16_t word : kProgram) {
     machine.WriteWord(address, word);
@@ -75,8 +86,8 @@ int main(int argc, char** argv) {
       machine.TimerTick();
     }
     seconds = std::min(seconds, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
-    wallSeconds =
-        std::min(wallSeconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count());
+    wallSeconds = std::min(
+        wallSeconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count());
   }
   const uint16_t pc = machine.State().R[homemicro::kPC];
   if (pc < kProgramAddress || pc >= address) {
@@ -84,9 +95,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   const long long perRound = instructions / kRounds;
-  std::printf("core: %lld instructions per round, best of %d rounds: %.3f s processor time = %.1f million emulated "
-              "instructions per second (%.1f by the wall clock)\n",
-              perRound, kRounds, seconds, static_cast<double>(perRound) / seconds / 1e6,
-              static_cast<double>(perRound) / wallSeconds / 1e6);
+  std::printf(
+      "core: %lld instructions per round, best of %d rounds: %.3f s processor time = %.1f million emulated "
+      "instructions per second (%.1f by the wall clock)\n",
+      perRound, kRounds, seconds, static_cast<double>(perRound) / seconds / 1e6,
+      static_cast<double>(perRound) / wallSeconds / 1e6);
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 
+#include "homemicro/frontend/disk_files.h"
 #include "homemicro/frontend/display.h"
 #include "homemicro/frontend/run_loop.h"
 
@@ -19,7 +20,6 @@ class SilentHost : public HostServices {
   bool AskYesNo(std::string_view) override { return false; }
   void StopRunTimer() override {}
   void StartRunTimer() override {}
-  void SpeakerOutput(uint16_t) override {}
   std::optional<std::string> OpenFileDialog(const OpenFileRequest&) override { return std::nullopt; }
   void EndProgram() override {}
 };
@@ -54,7 +54,8 @@ void TickAtDefaultSpeed(benchmark::State& state) {
   SilentHost host;
   FrontEndSettings settings;
   FrontEndState frontEnd;
-  auto machine = std::make_unique<Machine>(settings, host);
+  DiskFiles files;
+  auto machine = std::make_unique<Machine>(settings, host, files);
   auto display = std::make_unique<Display>();
   SpeakerSynth synth(44100);
   RunLoop loop(*machine, frontEnd, *display, synth);

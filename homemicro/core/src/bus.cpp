@@ -4,7 +4,8 @@
 
 namespace homemicro {
 
-Machine::Machine(FrontEndSettings& settings, HostServices& host) : state_{}, settings_(settings), host_(host) {}
+Machine::Machine(FrontEndSettings& settings, HostServices& host, HostFiles& files)
+    : state_{}, settings_(settings), host_(host), files_(files) {}
 
 uint16_t Machine::SystemRegisterValue() const {
   const uint16_t keyBit = settings_.KeyHeld ? 0 : 0100;
@@ -16,13 +17,20 @@ uint16_t Machine::PeekWord(ExtendedAddress address) const {
   if (address >= kRegisterBase) return state_.R[((address - kRegisterBase) >> 1) & 7];
   const uint32_t even = address & ~1u;
   switch (even) {
-    case kKeyStatusRegister: return state_.KeyStatus;
-    case kKeyDataRegister: return state_.KeyData;
-    case kTimerCounterRegister: return state_.TimerCounter;
-    case kTimerControlRegister: return state_.TimerControl;
-    case kParallelPortRegister: return 0;
-    case kSystemRegister: return SystemRegisterValue();
-    default: return MemoryWord(even);
+    case kKeyStatusRegister:
+      return state_.KeyStatus;
+    case kKeyDataRegister:
+      return state_.KeyData;
+    case kTimerCounterRegister:
+      return state_.TimerCounter;
+    case kTimerControlRegister:
+      return state_.TimerControl;
+    case kParallelPortRegister:
+      return 0;
+    case kSystemRegister:
+      return SystemRegisterValue();
+    default:
+      return MemoryWord(even);
   }
 }
 
@@ -36,9 +44,12 @@ uint8_t Machine::PeekByte(ExtendedAddress address) const {
     case kKeyDataRegister:
     case kTimerCounterRegister:
     case kTimerControlRegister:
-    case kParallelPortRegister: return static_cast<uint8_t>(PeekWord(address));
-    case kSystemRegister: return settings_.KeyHeld ? 0 : 0100;
-    default: return state_.Memory[address & 0177777];
+    case kParallelPortRegister:
+      return static_cast<uint8_t>(PeekWord(address));
+    case kSystemRegister:
+      return settings_.KeyHeld ? 0 : 0100;
+    default:
+      return state_.Memory[address & 0177777];
   }
 }
 
@@ -56,7 +67,7 @@ uint8_t Machine::ReadByteSlow(ExtendedAddress address) {
 void Machine::WriteSystemRegister(uint16_t value) {
   settings_.SpeakerPortValue =
       static_cast<uint16_t>((settings_.SpeakerPortValue & ~2u) | ((value >> 5) & 2u));
-  if (settings_.SoundOn) host_.SpeakerOutput(settings_.SpeakerPortValue);
+  if (settings_.SoundOn) speaker_.Record(instructionCount_, settings_.SpeakerPortValue);
 }
 
 void Machine::WriteWordSlow(ExtendedAddress address, uint16_t value) {
@@ -74,25 +85,35 @@ void Machine::WriteWordSlow(ExtendedAddress address, uint16_t value) {
   }
   const uint32_t even = address & ~1u;
   switch (even) {
-    case kKeyStatusRegister: state_.KeyIntMask = value & 0100; break;
+    case kKeyStatusRegister:
+      state_.KeyIntMask = value & 0100;
+      break;
     case kKeyDataRegister:
     case kTimerCounterRegister:
-    case kParallelPortRegister: break;
-    case kScrollRegister: StoreMemoryWord(even, value & 01377); break;
+    case kParallelPortRegister:
+      break;
+    case kScrollRegister:
+      StoreMemoryWord(even, value & 01377);
+      break;
     case kTimerControlRegister:
       state_.TimerControl = value & 0377;
       state_.TimerDiv16 = (value & 040) ? 1 : 0;
       state_.TimerDiv4 = (value & 0100) ? 1 : 0;
       break;
-    case kSystemRegister: WriteSystemRegister(value); break;
-    default: StoreMemoryWord(even, value); break;
+    case kSystemRegister:
+      WriteSystemRegister(value);
+      break;
+    default:
+      StoreMemoryWord(even, value);
+      break;
   }
 }
 
 void Machine::WriteByteSlow(ExtendedAddress address, uint8_t value) {
   if (address >= kRegisterBase) {
     uint16_t& r = state_.R[((address - kRegisterBase) >> 1) & 7];
-    r = (address & 1) ? static_cast<uint16_t>((r & 0377) | (value << 8)) : static_cast<uint16_t>((r & 0177400) | value);
+    r = (address & 1) ? static_cast<uint16_t>((r & 0377) | (value << 8))
+                      : static_cast<uint16_t>((r & 0177400) | value);
     return;
   }
   if (IsRomArea(address) && settings_.RomWriteControl) {
@@ -111,8 +132,8 @@ void Machine::PokeWord(ExtendedAddress address, uint16_t value) {
 }
 
 uint16_t Machine::PackPsw() const {
-  return static_cast<uint16_t>(state_.FlagC | (state_.FlagV << 1) | (state_.FlagZ << 2) | (state_.FlagN << 3) |
-                               ((state_.TraceTrapPending ? 1 : 0) << 4));
+  return static_cast<uint16_t>(state_.FlagC | (state_.FlagV << 1) | (state_.FlagZ << 2) |
+                               (state_.FlagN << 3) | ((state_.TraceTrapPending ? 1 : 0) << 4));
 }
 
 void Machine::UnpackPsw(uint16_t word) {

@@ -1,8 +1,7 @@
 // The hard reset and the ROM image load.
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
 
 #include "homemicro/core/machine.h"
 #include "homemicro/core/oct.h"
@@ -17,26 +16,25 @@ void Machine::LoadRom() {
   for (uint16_t a = 0; a < kRomStart; a += 2) WriteWord(a, 0000401);
 
   const std::filesystem::path path =
-      settings_.StartDirectory.empty() ? std::filesystem::path(settings_.RomFileName)
-                                       : std::filesystem::path(settings_.StartDirectory) / settings_.RomFileName;
-  std::error_code error;
+      settings_.StartDirectory.empty()
+          ? std::filesystem::path(settings_.RomFileName)
+          : std::filesystem::path(settings_.StartDirectory) / settings_.RomFileName;
   // An empty file name names no file (the directory alone must not count as the ROM).
-  if (settings_.RomFileName.empty() || !std::filesystem::exists(path, error)) {
+  if (settings_.RomFileName.empty() || files_.Find(path.string()) == HostEntry::Missing) {
     host_.StopRunTimer();
     host_.ShowMessage(std::string(kRomMissingMessage) + path.string(), MessageIcon::Error);
     return;  // the ROM area keeps what it held
   }
   // A file that exists but cannot be opened is treated like one that cannot be read: the
   // message, then the end of the program (an unguarded error would crash the start-up).
-  std::vector<char> image(kRomImageSize);
-  std::ifstream file(path, std::ios::binary);
-  if (!file || !file.read(image.data(), static_cast<std::streamsize>(image.size()))) {
+  const HostFileContents image = files_.Read(path.string(), kRomImageSize);
+  if (!image.Opened || image.Bytes.size() < kRomImageSize) {
     host_.StopRunTimer();
     host_.ShowMessage(kRomUnreadableMessage, MessageIcon::Error);
     host_.EndProgram();
     return;
   }
-  std::copy(image.begin(), image.end(), state_.Memory.begin() + kRomStart);
+  std::copy_n(image.Bytes.begin(), kRomImageSize, state_.Memory.begin() + kRomStart);
 }
 
 void Machine::HardReset() {

@@ -4,10 +4,6 @@
 //
 // Addresses inside the parameter block and the data area are taken modulo 0200000: a block or
 // an area that runs past 0177777 wraps to 0, so nothing outside the machine's memory is touched.
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,8 +11,6 @@
 
 namespace homemicro {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr uint16_t kLastFileAddressCell = 0264;
 constexpr uint16_t kLastFileLengthCell = 0266;
@@ -94,9 +88,8 @@ class TapeCall {
   bool Save() {
     HostServices& host = m_.Host();
     host.StopRunTimer();
-    std::error_code error;
     // There is no file to create for an empty name: the save is declined, as if refused.
-    const bool refused = name_.empty() || (fs::exists(name_, error) &&
+    const bool refused = name_.empty() || (m_.Files().Find(name_) != HostEntry::Missing &&
                                            !host.AskYesNo(name_ + std::string(kOverwriteQuestion)));
     if (refused) {
       Refuse(kAnswerDeclined);
@@ -104,8 +97,8 @@ class TapeCall {
       return false;
     }
     host.StartRunTimer();
-    std::string systemError;
-    if (!WriteFile(systemError)) {
+    const std::string systemError = m_.Files().Write(name_, FileBytes());
+    if (!systemError.empty()) {
       // The program must learn that nothing was saved.
       ShowError(std::string(kWriteFailedMessage) + name_ + ": " + systemError);
       Refuse(kAnswerFailed);
@@ -114,52 +107,18 @@ class TapeCall {
     return true;
   }
 
-  // Writes beside the target and renames, so a failed write leaves an existing file intact.
-  bool WriteFile(std::string& systemError) {
-    std::vector<char> bytes;
+  // The header (address, length) unless the name asked for none, then the memory area.
+  std::vector<uint8_t> FileBytes() const {
+    std::vector<uint8_t> bytes;
     if (withHeader_) {
       for (uint16_t word : {address_, length_}) {
-        bytes.push_back(static_cast<char>(word & 0377));
-        bytes.push_back(static_cast<char>(word >> 8));
+        bytes.push_back(static_cast<uint8_t>(word & 0377));
+        bytes.push_back(static_cast<uint8_t>(word >> 8));
       }
     }
     const auto& memory = m_.State().Memory;
-    for (uint32_t i = 0; i < length_; ++i)
-      bytes.push_back(static_cast<char>(memory[(address_ + i) & 0177777]));
-    const std::string temporary = FreeTemporaryName();
-    std::error_code error;
-    if (temporary.empty()) {
-      systemError = std::strerror(EEXIST);
-      return false;
-    }
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    const int writeError = errno;
-    out.close();
-    if (!out) {
-      systemError = std::strerror(writeError != 0 ? writeError : (errno != 0 ? errno : EIO));
-      fs::remove(temporary, error);
-      return false;
-    }
-    fs::rename(temporary, name_, error);
-    if (error) {
-      systemError = error.message();
-      fs::remove(temporary, error);
-      return false;
-    }
-    return true;
-  }
-
-  // A name beside the target that no file holds yet, so the save never truncates or removes
-  // anything of the user's; empty when every candidate is taken.
-  std::string FreeTemporaryName() const {
-    for (int n = 0; n < 100; ++n) {
-      std::string candidate = name_ + ".part~" + (n == 0 ? std::string() : std::to_string(n));
-      std::error_code error;
-      if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
-    }
-    return {};
+    for (uint32_t i = 0; i < length_; ++i) bytes.push_back(memory[(address_ + i) & 0177777]);
+    return bytes;
   }
 
   // The open dialog for an empty name; false when cancelled (the call is then finished).
@@ -167,9 +126,7 @@ class TapeCall {
     HostServices& host = m_.Host();
     FrontEndSettings& settings = m_.Settings();
     host.StopRunTimer();
-    std::error_code error;
-    const OpenFileRequest request{kOpenDialogTitle, kOpenDialogFilter, "bin",
-                                  fs::current_path(error).string()};
+    const OpenFileRequest request{kOpenDialogTitle, kOpenDialogFilter, "bin", m_.Files().CurrentDirectory()};
     const std::optional<std::string> chosen = host.OpenFileDialog(request);
     if (!chosen) Refuse(kAnswerFailed);
     // The dialog swallowed the release of the key that started the load.
@@ -182,40 +139,31 @@ class TapeCall {
 
   bool Load() {
     if (name_.empty() && !AskForFile()) return false;
-    std::error_code error;
-    if (!fs::exists(name_, error)) return Fail(kAnswerFailed);
-    std::ifstream in;
-    if (!fs::is_directory(name_, error)) in.open(name_, std::ios::binary);
-    const auto size = static_cast<size_t>(fs::file_size(name_, error));
-    if (!in || error) {
+    if (m_.Files().Find(name_) == HostEntry::Missing) return Fail(kAnswerFailed);
+    // One byte more than fits tells a file that is too large without reading all of it.
+    const HostFileContents file = m_.Files().Read(name_, kMaxLoadSize + 1);
+    if (!file.Opened) {
       ShowError(std::string(kOpenFailedMessage) + name_);
       return Fail(kAnswerFailed);
     }
-    if (size > kMaxLoadSize) {
+    if (file.Size > kMaxLoadSize) {
       ShowError(std::string(kTooLargeMessage));
       return Fail(kAnswerFailed);
     }
-    size_t dataBytes = size;
+    size_t dataStart = 0;
     if (withHeader_) {
-      if (size < 4) return Fail(kAnswerFailed);  // no room for the header
-      uint8_t header[4];
-      in.read(reinterpret_cast<char*>(header), 4);
-      answerAddress_ = static_cast<uint16_t>(header[0] | (header[1] << 8));
+      if (file.Bytes.size() < 4) return Fail(kAnswerFailed);  // no room for the header
+      answerAddress_ = static_cast<uint16_t>(file.Bytes[0] | (file.Bytes[1] << 8));
       if (address_ == 0) address_ = answerAddress_;
-      dataBytes = size - 4;
+      dataStart = 4;
     }
+    const auto dataBytes = static_cast<size_t>(file.Size) - dataStart;
     length_ = static_cast<uint16_t>(dataBytes);
-    return ReadData(in, dataBytes) || Fail(kAnswerFailed);
-  }
-
-  // Bytes read before a failure stay in memory.
-  bool ReadData(std::ifstream& in, size_t count) {
-    std::vector<char> buffer(count);
-    in.read(buffer.data(), static_cast<std::streamsize>(count));
-    const auto got = static_cast<size_t>(in.gcount());
+    // Bytes read before a failure stay in memory.
     auto& memory = m_.State().Memory;
-    for (size_t i = 0; i < got; ++i) memory[(address_ + i) & 0177777] = static_cast<uint8_t>(buffer[i]);
-    return got == count;
+    for (size_t i = dataStart; i < file.Bytes.size(); ++i)
+      memory[(address_ + i - dataStart) & 0177777] = file.Bytes[i];
+    return file.Bytes.size() == file.Size || Fail(kAnswerFailed);
   }
 
   void Complete() {

@@ -93,15 +93,37 @@ TEST_F(BusTest, SpeakerFollowsBit6OfWordWrites) {
   settings.SpeakerPortValue = 0360;
   machine.WriteWord(0177716, 0100);
   machine.WriteWord(0177716, 0177677);
-  EXPECT_EQ(host.speakerValues, (std::vector<uint16_t>{0362, 0360}));
+  const auto values = [this] {
+    std::vector<uint16_t> out;
+    for (const SpeakerEdge& edge : machine.Speaker().Pending()) out.push_back(edge.PortValue);
+    return out;
+  };
+  EXPECT_EQ(values(), (std::vector<uint16_t>{0362, 0360}));
   machine.WriteByte(0177716, 0100);
-  EXPECT_EQ(host.speakerValues.size(), 2u);
+  EXPECT_EQ(values().size(), 2u);
   EXPECT_EQ(settings.SpeakerPortValue, 0360);
   EXPECT_EQ(s.Memory[0177716], 0100);
   settings.SoundOn = false;
   machine.WriteWord(0177716, 0100);
   EXPECT_EQ(settings.SpeakerPortValue, 0362);
-  EXPECT_EQ(host.speakerValues.size(), 2u);
+  EXPECT_EQ(values().size(), 2u);
+}
+
+// Edges carry the count of the instruction that wrote them; a full buffer keeps the last value.
+TEST_F(BusTest, SpeakerEdgesAreStampedAndAFullBufferEndsOnTheLastWrite) {
+  Run({0012737, 0000100, 0177716, 0000240, 0012737, 0000000, 0177716}, 3);
+  const auto edges = machine.Speaker().Pending();
+  ASSERT_EQ(edges.size(), 2u);
+  EXPECT_EQ(edges[0].Instruction, 0u);
+  EXPECT_EQ(edges[0].PortValue & 2, 2);
+  EXPECT_EQ(edges[1].Instruction, 2u);
+  EXPECT_EQ(edges[1].PortValue & 2, 0);
+  machine.Speaker().Clear();
+  for (size_t i = 0; i < SpeakerEdges::kCapacity + 3; ++i) machine.WriteWord(0177716, (i & 1) ? 0 : 0100);
+  const auto full = machine.Speaker().Pending();
+  ASSERT_EQ(full.size(), SpeakerEdges::kCapacity);
+  EXPECT_EQ(full.back().PortValue & 2, 2);  // the last write, kCapacity + 2, set the line
+  EXPECT_EQ(full[full.size() - 2].PortValue & 2, 2);
 }
 
 struct RomWriteCase {
@@ -206,7 +228,7 @@ TEST_F(BusTest, OperandReadsOfKeyboardDataClearReadyBit) {
 // the computed result are lost, and the next instruction is the handler's first.
 TEST_F(BusTest, RefusedDestinationWriteSetsNoConditionCodes) {
   Poke(0100000, {0777});
-  Poke(04000, {000261});  // SEC in the handler
+  Poke(04000, {000261});                                            // SEC in the handler
   for (uint16_t instruction : {010037, 005237, 0105037, 060037}) {  // MOV, INC, CLRB, ADD
     s.R[kPC] = kCodeAddress;
     s.R[kSP] = kStackTop;

@@ -33,7 +33,8 @@ class MachineTest : public ::testing::Test {
 
   FrontEndSettings settings;
   FakeHost host;
-  Machine machine{settings, host};
+  FakeFiles files;
+  Machine machine{settings, host, files};
   MachineState& s = machine.State();
 
   void SetUp() override {

@@ -1,33 +1,27 @@
-// Hard reset and ROM image loading, with a ROM file in a scratch folder.
+// Hard reset and ROM image loading, with the ROM file among the in-memory host files.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 
 #include "machine_fixture.h"
 
 namespace homemicro::testing {
 namespace {
 
-namespace fs = std::filesystem;
+constexpr const char* kRomPath = "/bk/homemicro.rom";
 
 class ResetTest : public MachineTest {
  protected:
-  fs::path dir;
-
   void SetUp() override {
     MachineTest::SetUp();
-    dir = fs::temp_directory_path() / ("homemicro-reset-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                       "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-    settings.StartDirectory = dir.string();
+    settings.StartDirectory = "/bk";
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   // A ROM image whose byte at offset i is (i * 7 + salt) & 0377.
   void WriteRom(size_t size, int salt) {
-    std::ofstream out(dir / settings.RomFileName, std::ios::binary);
-    for (size_t i = 0; i < size; ++i) out.put(static_cast<char>((i * 7 + salt) & 0377));
+    std::vector<uint8_t>& rom = files.files[kRomPath];
+    rom.resize(size);
+    for (size_t i = 0; i < size; ++i) rom[i] = static_cast<uint8_t>((i * 7 + salt) & 0377);
   }
   bool RomAreaHolds(int salt) const {
     for (uint32_t i = 0; i < 077600; ++i)
@@ -44,7 +38,8 @@ TEST_F(ResetTest, HardResetSetsTheDocumentedState) {
   SetFlags("1111");
   s.Memory[0200] = 0;
   machine.HardReset();
-  for (uint32_t a = 0; a < 0100000; a += 2) ASSERT_EQ(Peek(static_cast<uint16_t>(a)), 000401) << std::oct << a;
+  for (uint32_t a = 0; a < 0100000; a += 2)
+    ASSERT_EQ(Peek(static_cast<uint16_t>(a)), 000401) << std::oct << a;
   EXPECT_TRUE(RomAreaHolds(1));
   EXPECT_EQ(s.Memory[0177600], (077600 * 7 + 1) & 0377);  // the image reaches under the register page
   EXPECT_EQ(machine.ReadWord(0177664), 01330);
@@ -67,11 +62,11 @@ TEST_F(ResetTest, HardResetSetsTheDocumentedState) {
 TEST_F(ResetTest, MissingRomKeepsThePreviousImage) {
   WriteRom(32768, 3);
   machine.HardReset();
-  fs::remove(dir / settings.RomFileName);
+  files.files.erase(kRomPath);
   machine.HardReset();
   EXPECT_TRUE(RomAreaHolds(3));
   ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, "Не найден файл ПЗУ - " + (dir / "homemicro.rom").string());
+  EXPECT_EQ(host.messages[0].text, std::string("Не найден файл ПЗУ - ") + kRomPath);
   EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
   EXPECT_EQ(host.timerEvents, "S");
   EXPECT_EQ(host.endProgramCalls, 0);
@@ -81,7 +76,8 @@ TEST_F(ResetTest, MissingRomKeepsThePreviousImage) {
 
 TEST_F(ResetTest, MissingRomAtStartLeavesZeros) {
   machine.HardReset();
-  EXPECT_TRUE(std::all_of(s.Memory.begin() + 0100000, s.Memory.begin() + 0177600, [](uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(
+      std::all_of(s.Memory.begin() + 0100000, s.Memory.begin() + 0177600, [](uint8_t b) { return b == 0; }));
   EXPECT_EQ(host.messages.size(), 1u);
 }
 
@@ -89,9 +85,9 @@ TEST_F(ResetTest, UnreadableRomEndsTheProgramAndKeepsTheImage) {
   WriteRom(32768, 5);
   machine.HardReset();
   for (const bool asDirectory : {false, true}) {
-    fs::remove_all(dir / settings.RomFileName);
+    files.files.erase(kRomPath);
     if (asDirectory) {
-      fs::create_directory(dir / settings.RomFileName);
+      files.folders.insert(kRomPath);
     } else {
       WriteRom(32767, 9);
     }

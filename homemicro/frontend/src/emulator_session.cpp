@@ -11,7 +11,7 @@ namespace homemicro {
 
 EmulatorSession::EmulatorSession(HostServices& window, int sampleRate)
     : window_(window),
-      machine_(settings_, *this),
+      machine_(settings_, *this, files_),
       synth_(sampleRate),
       runLoop_(machine_, state_, display_, synth_) {}
 

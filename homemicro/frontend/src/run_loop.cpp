@@ -1,5 +1,6 @@
 #include "homemicro/frontend/run_loop.h"
 
+#include <algorithm>
 #include <span>
 
 #include "homemicro/frontend/key_translation.h"
@@ -45,6 +46,7 @@ TickOutcome RunLoop::Tick() {
     failureMessage_ = RegisterDumpMessage(machine_.State());
     outcome = TickOutcome::Failed;
   }
+  DrainSpeaker();
   synth_.RenderUntil(instructionsExecuted_);
   return outcome;
 }
@@ -54,6 +56,7 @@ TickOutcome RunLoop::RunSlices(int32_t slices) {
   // 0177600 is the "no break point" value; a PC there must not stop the machine.
   const bool breakSet = state_.BreakAddress != kNoBreakAddress;
   for (int32_t slice = 0; slice < slices; ++slice) {
+    StartSpeakerClock();
     const int32_t count = state_.EmulationSpeed / slices;
     for (int32_t i = 0; i < count; ++i) {
       if (breakSet && machine.R[kPC] == state_.BreakAddress) {
@@ -69,9 +72,29 @@ TickOutcome RunLoop::RunSlices(int32_t slices) {
         return TickOutcome::EndProgram;
       }
     }
+    DrainSpeaker();
     UpdateScreen();
   }
   return TickOutcome::Completed;
+}
+
+void RunLoop::StartSpeakerClock() {
+  DrainSpeaker();  // what the tracer's steps wrote sounds now
+  speakerMachineBase_ = machine_.InstructionCount();
+  speakerLoopBase_ = instructionsExecuted_;
+}
+
+void RunLoop::DrainSpeaker() {
+  SpeakerEdges& edges = machine_.Speaker();
+  for (const SpeakerEdge& edge : edges.Pending()) {
+    const uint64_t sinceBase =
+        edge.Instruction >= speakerMachineBase_ ? edge.Instruction - speakerMachineBase_ : 0;
+    const uint64_t at = std::min(speakerLoopBase_ + sinceBase, instructionsExecuted_);
+    const bool level = (edge.PortValue & 2) != 0;
+    synth_.SetLevel(at, level);
+    if (speakerTap_) speakerTap_(at, level);
+  }
+  edges.Clear();
 }
 
 void RunLoop::DeliverPendingKey() {

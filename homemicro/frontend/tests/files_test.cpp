@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <vector>
 
 #include "homemicro/frontend/config_file.h"
+#include "homemicro/frontend/disk_files.h"
 #include "homemicro/frontend/palette_file.h"
 #include "homemicro/frontend/ram_image.h"
 #include "test_support.h"
@@ -160,6 +167,82 @@ TEST(RamImage, SaveAndLoadRoundTripAndAShortFileChangesNothing) {
 
   EXPECT_NE(LoadRamImage(dir / "missing.bin", loaded), "");
   EXPECT_EQ(loaded, ram);
+}
+
+// The core's files on disk: what the ROM load and the tape call rely on.
+TEST(DiskFiles, FindReadAndWriteKeepTheirPromises) {
+  ScratchDir dir;
+  DiskFiles files;
+  const std::string file = (dir / "f.bin").string(), folder = dir.Path().string();
+  WriteBytes(file, {1, 2, 3, 4, 5});
+
+  EXPECT_EQ(files.Find(file), HostEntry::File);
+  EXPECT_EQ(files.Find(folder), HostEntry::Other);
+  EXPECT_EQ(files.Find((dir / "none").string()), HostEntry::Missing);
+
+  const HostFileContents prefix = files.Read(file, 3);
+  EXPECT_TRUE(prefix.Opened);
+  EXPECT_EQ(prefix.Size, 5u);
+  EXPECT_EQ(prefix.Bytes, (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(files.Read(file, 100).Bytes.size(), 5u);
+  EXPECT_FALSE(files.Read(folder, 10).Opened);
+  EXPECT_FALSE(files.Read((dir / "none").string(), 10).Opened);
+
+  const std::vector<uint8_t> replacement = {9, 8};
+  EXPECT_EQ(files.Write(file, replacement), "");
+  EXPECT_EQ(ReadBytes(file), replacement);
+  // A folder cannot be replaced: the error is the system's text alone, and nothing is lost.
+  const std::string error = files.Write(folder, replacement);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(error.find(folder), std::string::npos) << error;
+  EXPECT_EQ(files.Find(folder), HostEntry::Other);
+  EXPECT_EQ(ReadBytes(file), replacement);
+  EXPECT_EQ(files.Find(file + ".part~"), HostEntry::Missing);
+}
+
+// A write that fails for root too: the file size limit stops the data after a few bytes.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+    rlimit limited = saved_;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+TEST(DiskFiles, FailedOverwriteKeepsTheOldFileAndTheUsersTemporaryName) {
+  ScratchDir dir;
+  DiskFiles files;
+  const std::vector<uint8_t> old(40, 0100);
+  WriteBytes(dir / "PROG1 .COD", old);
+  WriteBytes(dir / "PROG1 .COD.part~", {7, 7});  // a file of the user's that happens to hold the usual name
+  std::string error;
+  {
+    FileSizeLimit limit(64);
+    error = files.Write((dir / "PROG1 .COD").string(), std::vector<uint8_t>(010000, 1));
+  }
+  EXPECT_EQ(error, std::strerror(EFBIG));
+  EXPECT_EQ(ReadBytes(dir / "PROG1 .COD"), old);
+  EXPECT_EQ(ReadBytes(dir / "PROG1 .COD.part~"), (std::vector<uint8_t>{7, 7}));
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+    left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"PROG1 .COD", "PROG1 .COD.part~"}));
+  // With room again the save goes through the second free name and leaves only the file.
+  EXPECT_EQ(files.Write((dir / "PROG1 .COD").string(), std::vector<uint8_t>{1, 2}), "");
+  EXPECT_EQ(ReadBytes(dir / "PROG1 .COD"), (std::vector<uint8_t>{1, 2}));
+  EXPECT_EQ(ReadBytes(dir / "PROG1 .COD.part~"), (std::vector<uint8_t>{7, 7}));
 }
 
 }  // namespace

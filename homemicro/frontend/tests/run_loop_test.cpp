@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <stdexcept>
 
 #include "test_support.h"
 #include "tone_measure.h"
@@ -17,13 +19,35 @@ constexpr uint16_t kProgramStart = 01000;
 constexpr uint16_t kKeyboardHandler = 0500;  // below the INC R0 run
 constexpr uint16_t kBusErrorHandler = 0520;
 
+// Host files whose every look-up runs `onFind` first: the tape call's way to make the host
+// fail, or ask for the end of the program, in the middle of a tick.
+struct ScriptedFiles : HostFiles {
+  std::function<void()> onFind;
+  HostEntry Find(const std::string&) override {
+    if (onFind) onFind();
+    return HostEntry::Missing;
+  }
+  HostFileContents Read(const std::string&, std::size_t) override { return {}; }
+  std::string Write(const std::string&, std::span<const uint8_t>) override { return "read-only"; }
+  std::string CurrentDirectory() override { return "/"; }
+};
+
+// A tape call loading the file "\200" (the block's name field holds INC R0 words).
+constexpr uint16_t kTapeBlock = 02000;
+void PokeTapeLoad(MachineState& m) {
+  Poke(m, kProgramStart, {0104036});  // EMT 36
+  Poke(m, kTapeBlock, {0000003});     // load
+  m.R[1] = kTapeBlock;
+}
+
 // A machine with INC R0 from 01000 on (R0 counts the instructions run) and handlers that
 // branch to themselves at the keyboard and bus-error vectors.
 struct RunLoopRig {
   test::RecordingHost host;
+  ScriptedFiles files;
   FrontEndSettings settings;
   FrontEndState state;
-  std::unique_ptr<Machine> machine = std::make_unique<Machine>(settings, host);
+  std::unique_ptr<Machine> machine = std::make_unique<Machine>(settings, host, files);
   std::unique_ptr<Display> display = std::make_unique<Display>();
   SpeakerSynth synth{44100};
   RunLoop loop{*machine, state, *display, synth};
@@ -39,7 +63,6 @@ struct RunLoopRig {
     m.R[kPC] = kProgramStart;
     m.KeyIntMask = 0;  // keyboard interrupt enabled
     state.RunTimerEnabled = true;
-    host.OnSpeaker = [this](uint16_t value) { loop.SpeakerOutput(value); };
   }
   MachineState& M() { return machine->State(); }
 };
@@ -149,23 +172,22 @@ TEST(RunLoop, SliceWithoutInstructionsKeepsTheKeyPending) {
 
 TEST(RunLoop, HostFailureInATickGivesTheRegisterDump) {
   RunLoopRig rig;
-  rig.settings.SoundOn = true;
-  rig.host.ThrowOnSpeaker = true;
-  Poke(rig.M(), kProgramStart, {0012737, 0000100, 0177716});  // MOV #100,@#177716
+  rig.files.onFind = [] { throw std::runtime_error("host file failure"); };
   rig.M().R = {1, 010, 0177777, 0123456, 0, 07, 0700, kProgramStart};
+  PokeTapeLoad(rig.M());
   EXPECT_EQ(rig.loop.Tick(), TickOutcome::Failed);
+  // The call had entered like an EMT: its frame is on the stack.
   EXPECT_EQ(rig.loop.FailureMessage(),
             "Сбой в эмуляции. Содержимое регистров:\n\n"
-            "R0=000001, R1=000010, R2=177777, R3=123456,\n"
-            "R4=000000, R5=000007, SP=000700, PC=001006.");
+            "R0=000001, R1=002000, R2=177777, R3=123456,\n"
+            "R4=000000, R5=000007, SP=000674, PC=001002.");
   EXPECT_FALSE(rig.state.RunTimerEnabled);
 }
 
 TEST(RunLoop, EndRequestedByTheCoreStopsTheTick) {
   RunLoopRig rig;
-  rig.host.OnSpeaker = [&rig](uint16_t) { rig.loop.RequestEnd(); };
-  rig.settings.SoundOn = true;
-  Poke(rig.M(), kProgramStart, {0012737, 0000100, 0177716});
+  rig.files.onFind = [&rig] { rig.loop.RequestEnd(); };
+  PokeTapeLoad(rig.M());
   EXPECT_EQ(rig.loop.Tick(), TickOutcome::EndProgram);
   EXPECT_EQ(rig.loop.InstructionsExecuted(), 1u);
 }

@@ -63,21 +63,13 @@ class RecordingHost : public HostServices {
   bool AskYesNo(std::string_view) override { return true; }
   void StopRunTimer() override { TimerEnabled = false; }
   void StartRunTimer() override { TimerEnabled = true; }
-  void SpeakerOutput(uint16_t portValue) override {
-    SpeakerValues.push_back(portValue);
-    if (OnSpeaker) OnSpeaker(portValue);
-    if (ThrowOnSpeaker) throw std::runtime_error("host speaker failure");
-  }
   std::optional<std::string> OpenFileDialog(const OpenFileRequest&) override { return std::nullopt; }
   void EndProgram() override { EndRequested = true; }
 
   std::vector<std::string> Messages;
   std::vector<MessageIcon> Icons;
-  std::vector<uint16_t> SpeakerValues;
   bool TimerEnabled = false;
   bool EndRequested = false;
-  bool ThrowOnSpeaker = false;
-  std::function<void(uint16_t)> OnSpeaker;
 };
 
 // Stores words from `address` on, without the bus rules (test set-up only).

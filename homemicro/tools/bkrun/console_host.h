@@ -1,6 +1,6 @@
 // The core's host services for a run without a window: message boxes go to standard error,
-// the overwrite question and the open dialog are answered from the command line, the speaker
-// and the end-of-program request go to the owner's handlers.
+// the overwrite question and the open dialog are answered from the command line, the
+// end-of-program request goes to the owner's handler.
 #pragma once
 
 #include <cstdio>
@@ -21,7 +21,6 @@ inline void PrintMessageBox(std::string_view text) {
 class ConsoleHost : public homemicro::HostServices {
  public:
   struct Handlers {
-    std::function<void(uint16_t)> speaker;  // each speaker output while sound is on
     std::function<void()> endProgram;
   };
 
@@ -36,7 +35,6 @@ class ConsoleHost : public homemicro::HostServices {
   // Nothing to stop: the run ends when its limits say so.
   void StopRunTimer() override {}
   void StartRunTimer() override {}
-  void SpeakerOutput(uint16_t portValue) override { handlers_.speaker(portValue); }
   std::optional<std::string> OpenFileDialog(const homemicro::OpenFileRequest&) override { return openFile_; }
   void EndProgram() override {
     endRequested_ = true;

@@ -13,18 +13,16 @@ constexpr int kDroppedSoundRate = 8000;
 
 HeadlessEmulator::HeadlessEmulator(bool overwriteAnswer, std::optional<std::string> openFile,
                                    bool recordSound)
-    : host_(overwriteAnswer, std::move(openFile),
-            {.speaker =
-                 [this](uint16_t portValue) {
-                   if (recordSound_) sound_.SetLevel(loop_.InstructionsExecuted(), (portValue & 2) != 0);
-                 },
-             .endProgram = [this] { loop_.RequestEnd(); }}),
-      machine_(settings_, host_),
+    : host_(overwriteAnswer, std::move(openFile), {.endProgram = [this] { loop_.RequestEnd(); }}),
+      machine_(settings_, host_, files_),
       loopSynth_(kDroppedSoundRate),
       sound_(kSoundSampleRate),
       loop_(machine_, state_, display_, loopSynth_),
       recordSound_(recordSound) {
   state_.RunTimerEnabled = true;
+  loop_.SetSpeakerTap([this](uint64_t instruction, bool level) {
+    if (recordSound_) sound_.SetLevel(instruction, level);
+  });
 }
 
 bool HeadlessEmulator::HardReset() {

@@ -9,6 +9,7 @@
 
 #include "console_host.h"
 #include "homemicro/core/machine.h"
+#include "homemicro/frontend/disk_files.h"
 #include "homemicro/frontend/display.h"
 #include "homemicro/frontend/frontend_state.h"
 #include "homemicro/frontend/run_loop.h"
@@ -70,6 +71,7 @@ class HeadlessEmulator {
   homemicro::FrontEndSettings settings_;
   homemicro::FrontEndState state_;
   ConsoleHost host_;
+  homemicro::DiskFiles files_;
   homemicro::Machine machine_;
   homemicro::Display display_;
   // The run loop renders its synthesizer at the tick's own speed, so a tick shortened for

@@ -8,6 +8,7 @@
 
 #include "homemicro/core/host_services.h"
 #include "homemicro/core/machine_state.h"
+#include "homemicro/core/speaker_edges.h"
 
 namespace homemicro {
 
@@ -15,8 +16,8 @@ struct InstructionSet;  // the instruction handlers (instructions.cpp)
 
 class Machine {
  public:
-  // Both references must outlive the machine. State starts all zero, as at program start.
-  Machine(FrontEndSettings& settings, HostServices& host);
+  // The references must outlive the machine. State starts all zero, as at program start.
+  Machine(FrontEndSettings& settings, HostServices& host, HostFiles& files);
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
 
@@ -24,7 +25,12 @@ class Machine {
   const MachineState& State() const { return state_; }
   FrontEndSettings& Settings() { return settings_; }
   HostServices& Host() { return host_; }
+  HostFiles& Files() { return files_; }
 
+  // Steps run since the machine was made (the time base of the speaker edges).
+  uint64_t InstructionCount() const { return instructionCount_; }
+  // Speaker writes not yet taken by the front end; it clears them after reading.
+  SpeakerEdges& Speaker() { return speaker_; }
   // Access operations on an ExtendedAddress (0 .. 0200017). Word operations round an odd
   // address down; the ROM write check is made on the address before rounding.
   uint16_t ReadWord(ExtendedAddress address);
@@ -96,6 +102,9 @@ class Machine {
   MachineState state_;
   FrontEndSettings& settings_;
   HostServices& host_;
+  HostFiles& files_;
+  uint64_t instructionCount_ = 0;
+  SpeakerEdges speaker_;
 };
 
 // --- hot paths, inline: plain RAM first, everything else out of line ---
@@ -130,6 +139,7 @@ inline void Machine::Step() {
   ExecuteInstruction();
   // Nothing to do unless a trace trap is pending or RTT just armed one.
   if (state_.TraceTrapPending | state_.TraceArmed) FinishTraceStep();
+  ++instructionCount_;
 }
 
 inline void Machine::TimerTick() {

@@ -12,6 +12,7 @@
 #include "homemicro/core/host_services.h"
 #include "homemicro/core/machine.h"
 #include "homemicro/frontend/config_file.h"
+#include "homemicro/frontend/disk_files.h"
 #include "homemicro/frontend/display.h"
 #include "homemicro/frontend/frontend_state.h"
 #include "homemicro/frontend/run_loop.h"
@@ -113,13 +114,12 @@ class EmulatorSession final : private HostServices {
   void ApplyConfig(const ConfigRecord& record);
   void SetRunTimer(bool enabled);
 
-  // HostServices, as the core sees them: the run timer and the speaker are handled here, the
-  // rest goes to the window.
+  // HostServices, as the core sees them: the run timer is handled here, the rest goes to the
+  // window.
   void ShowMessage(std::string_view text, MessageIcon icon) override { window_.ShowMessage(text, icon); }
   bool AskYesNo(std::string_view text) override { return window_.AskYesNo(text); }
   void StopRunTimer() override { SetRunTimer(false); }
   void StartRunTimer() override { SetRunTimer(true); }
-  void SpeakerOutput(uint16_t portValue) override { runLoop_.SpeakerOutput(portValue); }
   std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) override {
     return window_.OpenFileDialog(request);
   }
@@ -128,6 +128,7 @@ class EmulatorSession final : private HostServices {
   HostServices& window_;
   FrontEndSettings settings_;
   FrontEndState state_;
+  DiskFiles files_;
   Machine machine_;
   Display display_;
   SpeakerSynth synth_;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,8 +38,10 @@ class RunLoop {
   // Converts video RAM and the scroll register into the display picture.
   void UpdateScreen();
 
-  // The speaker output of the core, stamped with the instruction now executing.
-  void SpeakerOutput(uint16_t portValue) { synth_.SetLevel(instructionsExecuted_, (portValue & 2) != 0); }
+  // Also hands every speaker level to `tap`, stamped like the synthesizer's (bkrun records it).
+  void SetSpeakerTap(std::function<void(uint64_t instruction, bool level)> tap) {
+    speakerTap_ = std::move(tap);
+  }
 
   // The core's request to end the program; the tick stops after the current instruction.
   void RequestEnd() { endRequested_ = true; }
@@ -56,6 +59,9 @@ class RunLoop {
  private:
   TickOutcome RunSlices(int32_t slices);
   void DeliverPendingKey();
+  // Moves the core's speaker edges into the synthesizer, on the loop's instruction count.
+  void DrainSpeaker();
+  void StartSpeakerClock();
 
   Machine& machine_;
   FrontEndState& state_;
@@ -65,6 +71,9 @@ class RunLoop {
   int screenUpdates_ = 0;
   bool endRequested_ = false;
   std::string failureMessage_;
+  std::function<void(uint64_t, bool)> speakerTap_;
+  // The machine's instruction count at which the loop's count was `speakerLoopBase_`.
+  uint64_t speakerMachineBase_ = 0, speakerLoopBase_ = 0;
 };
 
 }  // namespace homemicro
