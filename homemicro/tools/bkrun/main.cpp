@@ -154,7 +154,7 @@ int Run(const bkrun::Options& options) {
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::fputs(bkrun::kUsage, stdout);
+    std::fputs(bkrun::UsageText().c_str(), stdout);
     return 0;
   }
   std::string error;

@@ -1,42 +1,15 @@
 // Command-line parsing for bkrun: every number is checked where it is read.
 #include "options.h"
 
+#include <algorithm>
 #include <charconv>
-#include <functional>
+#include <iterator>
 #include <map>
-#include <set>
+#include <string_view>
 
 #include "key_strokes.h"
 
 namespace bkrun {
-
-const char* const kUsage =
-    "usage: bkrun [options]\n"
-    "  --config FILE        settings from a 48-byte configuration file (speed, palette, mode, ROM...)\n"
-    "  --rom FILE           32 KB ROM image loaded over 0100000..0177777 by the hard reset\n"
-    "  --start OCT          start address (default 100000)\n"
-    "  --no-rom-protect     writes into the ROM area do not trap\n"
-    "  --load OCT:FILE      copy a file into memory after the reset (repeatable)\n"
-    "  --set REG=OCT        set R0..R5, SP or PC after the reset (repeatable)\n"
-    "  --flags LETTERS      set the condition codes named (N, Z, V, C), clear the others\n"
-    "  --steps N            run N instructions (decimal)\n"
-    "  --ticks N            run N run-loop ticks (decimal)\n"
-    "  --speed N            instructions per tick (decimal, default 13750)\n"
-    "  --repaint N          slices per tick, one screen update each (decimal, default 5)\n"
-    "  --break OCT          stop before the instruction at that address\n"
-    "  --keys TEXT          type TEXT, one key per press (escapes \\n \\r \\t \\e \\\\ \\ooo)\n"
-    "  --overwrite yes|no   answer to the tape save's overwrite question (default no)\n"
-    "  --open-file FILE     file chosen in the tape load's open dialog (cancelled when absent)\n"
-    "  --regs               print the registers and condition codes\n"
-    "  --dump OCT:COUNT     print COUNT words from the address (repeatable)\n"
-    "  --disasm OCT:COUNT   print COUNT disassembled instructions from the address (repeatable)\n"
-    "  --screen FILE        write the screen as PNG (PGM when FILE ends in .pgm)\n"
-    "  --two-bit            four-colour screen instead of black and white\n"
-    "  --one-bit            black and white screen (the default, unless the configuration says otherwise)\n"
-    "  --palette FILE       colours of the four-colour screen from an 8-byte palette file (.bkp)\n"
-    "  --wav FILE           write the speaker's sound of the run as a 16-bit 44100 Hz WAVE file\n"
-    "  --load-state FILE    start from a machine snapshot (.bks) instead of the hard reset\n"
-    "  --save-state FILE    write a machine snapshot (.bks) after the run\n";
 
 namespace {
 
@@ -129,6 +102,141 @@ bool DecodeKeys(const std::string& text, std::vector<homemicro::KeyStroke>& keys
   return true;
 }
 
+bool SetDump(const std::string& v, std::vector<DumpRequest>& list) {
+  DumpRequest dump;
+  std::string count;
+  long long n;
+  if (!SplitAddress(v, dump.address, count) || !ParseDecimal(count, 0, 0200000, n)) return false;
+  dump.count = static_cast<long>(n);
+  list.push_back(dump);
+  return true;
+}
+
+bool SetDecimal(const std::string& v, long long min, long long max, std::optional<long long>& target) {
+  long long n;
+  if (!ParseDecimal(v, min, max, n)) return false;
+  target = n;
+  return true;
+}
+
+bool SetDecimal32(const std::string& v, long long max, std::optional<int32_t>& target) {
+  long long n;
+  if (!ParseDecimal(v, 1, max, n)) return false;
+  target = static_cast<int32_t>(n);
+  return true;
+}
+
+// One row per option: its name, how its value is written (empty for a switch), the usage line,
+// and what it does with the value (false for a bad value). The usage text and the parser are
+// both made from this table.
+struct OptionRow {
+  std::string_view name;
+  std::string_view value;
+  std::string_view help;
+  bool (*apply)(Options& o, const std::string& value);
+};
+
+using O = Options;
+using V = const std::string&;
+
+constexpr OptionRow kOptionTable[] = {
+    {"--config", "FILE", "settings from a 48-byte configuration file (speed, palette, mode, ROM...)",
+     [](O& o, V v) { return o.configFile = v, true; }},
+    {"--rom", "FILE", "32 KB ROM image loaded over 0100000..0177777 by the hard reset",
+     [](O& o, V v) { return o.romFile = v, true; }},
+    {"--start", "OCT", "start address (default 100000)",
+     [](O& o, V v) {
+       uint32_t address;
+       if (!ParseOctal(v, 0177777, address)) return false;
+       o.startAddress = std::stoi(v);  // kept as its octal digits
+       return true;
+     }},
+    {"--no-rom-protect", "", "writes into the ROM area do not trap",
+     [](O& o, V) { return o.noRomProtect = true; }},
+    {"--load", "OCT:FILE", "copy a file into memory after the reset (repeatable)",
+     [](O& o, V v) {
+       LoadRequest load;
+       if (!SplitAddress(v, load.address, load.file) || load.file.empty()) return false;
+       o.loads.push_back(load);
+       return true;
+     }},
+    {"--set", "REG=OCT", "set R0..R5, SP or PC after the reset (repeatable)",
+     [](O& o, V v) {
+       const auto eq = v.find('=');
+       RegisterAssignment set;
+       if (eq == std::string::npos || !ParseRegisterName(v.substr(0, eq), set.reg) ||
+           !ParseAddress(v.substr(eq + 1), set.value))
+         return false;
+       o.registers.push_back(set);
+       return true;
+     }},
+    {"--flags", "LETTERS", "set the condition codes named (N, Z, V, C), clear the others",
+     [](O& o, V v) {
+       if (v.find_first_not_of("NZVCnzvc") != std::string::npos) return false;
+       o.flags = v;
+       return true;
+     }},
+    {"--steps", "N", "run N instructions (decimal)",
+     [](O& o, V v) { return SetDecimal(v, 0, 1'000'000'000'000LL, o.steps); }},
+    {"--ticks", "N", "run N run-loop ticks (decimal)",
+     [](O& o, V v) { return SetDecimal(v, 0, 1'000'000'000'000LL, o.ticks); }},
+    {"--speed", "N", "instructions per tick (decimal, default 13750)",
+     [](O& o, V v) { return SetDecimal32(v, 100'000'000, o.speed); }},
+    {"--repaint", "N", "slices per tick, one screen update each (decimal, default 5)",
+     [](O& o, V v) { return SetDecimal32(v, 100'000, o.repaintCount); }},
+    {"--break", "OCT", "stop before the instruction at that address",
+     [](O& o, V v) {
+       uint16_t address;
+       if (!ParseAddress(v, address)) return false;
+       o.breakAddress = address;
+       return true;
+     }},
+    {"--keys", "TEXT", "type TEXT, one key per press (escapes \\n \\r \\t \\e \\\\ \\ooo)",
+     [](O& o, V v) { return DecodeKeys(v, o.keys); }},
+    {"--overwrite", "yes|no", "answer to the tape save's overwrite question (default no)",
+     [](O& o, V v) {
+       if (v != "yes" && v != "no") return false;
+       o.overwrite = v == "yes";
+       return true;
+     }},
+    {"--open-file", "FILE", "file chosen in the tape load's open dialog (cancelled when absent)",
+     [](O& o, V v) { return o.openFile = v, true; }},
+    {"--regs", "", "print the registers and condition codes",
+     [](O& o, V) { return o.printRegisters = true; }},
+    {"--dump", "OCT:COUNT", "print COUNT words from the address (repeatable)",
+     [](O& o, V v) { return SetDump(v, o.dumps); }},
+    {"--disasm", "OCT:COUNT", "print COUNT disassembled instructions from the address (repeatable)",
+     [](O& o, V v) { return SetDump(v, o.disassembly); }},
+    {"--screen", "FILE", "write the screen as PNG (PGM when FILE ends in .pgm)",
+     [](O& o, V v) { return o.screenFile = v, true; }},
+    {"--two-bit", "", "four-colour screen instead of black and white",
+     [](O& o, V) { return o.oneBitMode = false, true; }},
+    {"--one-bit", "", "black and white screen (the default, unless the configuration says otherwise)",
+     [](O& o, V) { return o.oneBitMode = true, true; }},
+    {"--palette", "FILE", "colours of the four-colour screen from an 8-byte palette file (.bkp)",
+     [](O& o, V v) { return o.paletteFile = v, true; }},
+    {"--wav", "FILE", "write the speaker's sound of the run as a 16-bit 44100 Hz WAVE file",
+     [](O& o, V v) { return o.wavFile = v, true; }},
+    {"--load-state", "FILE", "start from a machine snapshot (.bks) instead of the hard reset",
+     [](O& o, V v) { return o.loadState = v, true; }},
+    {"--save-state", "FILE", "write a machine snapshot (.bks) after the run",
+     [](O& o, V v) { return o.saveState = v, true; }},
+};
+
+// Name and value take this many columns in the usage text, the description follows.
+constexpr std::size_t kUsageNameWidth = 21;
+
+std::string BuildUsage() {
+  std::string text = "usage: bkrun [options]\n";
+  for (const OptionRow& row : kOptionTable) {
+    std::string left(row.name);
+    if (!row.value.empty()) left += " " + std::string(row.value);
+    left.resize(std::max(left.size() + 1, kUsageNameWidth), ' ');
+    text += "  " + left + std::string(row.help) + "\n";
+  }
+  return text;
+}
+
 class Parser {
  public:
   Parser(const std::vector<std::string>& args, std::string& error) : args_(args), error_(error) {}
@@ -145,102 +253,17 @@ class Parser {
     error_ = message;
     return false;
   }
-  bool Value(const std::string& option, std::string& value) {
-    if (i_ + 1 >= args_.size()) return Fail("option " + option + " needs a value");
-    value = args_[++i_];
-    return true;
-  }
-  bool Bad(const std::string& option, const std::string& value) {
-    return Fail("bad value for " + option + ": '" + value + "'");
-  }
 
   bool One(const std::string& option) {
-    Options& o = options_;
-    if (option == "--no-rom-protect") return o.noRomProtect = true, true;
-    if (option == "--regs") return o.printRegisters = true, true;
-    if (option == "--two-bit") return o.oneBitMode = false, true;
-    if (option == "--one-bit") return o.oneBitMode = true, true;
-    static const std::map<std::string, std::optional<std::string> Options::*> kFileOptions = {
-        {"--rom", &Options::romFile},          {"--config", &Options::configFile},
-        {"--palette", &Options::paletteFile},  {"--wav", &Options::wavFile},
-        {"--screen", &Options::screenFile},    {"--open-file", &Options::openFile},
-        {"--load-state", &Options::loadState}, {"--save-state", &Options::saveState}};
-    std::string v;
-    if (const auto file = kFileOptions.find(option); file != kFileOptions.end()) {
-      return Value(option, v) && (o.*(file->second) = v, true);
+    const auto row = std::find_if(std::begin(kOptionTable), std::end(kOptionTable),
+                                  [&option](const OptionRow& r) { return r.name == option; });
+    if (row == std::end(kOptionTable)) return Fail("unknown option '" + option + "'");
+    std::string value;
+    if (!row->value.empty()) {
+      if (i_ + 1 >= args_.size()) return Fail("option " + option + " needs a value");
+      value = args_[++i_];
     }
-    static const std::set<std::string> kAddressOptions = {"--start", "--load", "--set",
-                                                          "--break", "--dump", "--disasm"};
-    static const std::set<std::string> kOtherOptions = {"--flags",   "--steps", "--ticks",    "--speed",
-                                                        "--repaint", "--keys",  "--overwrite"};
-    const bool address = kAddressOptions.contains(option);
-    if (!address && !kOtherOptions.contains(option)) return Fail("unknown option '" + option + "'");
-    if (!Value(option, v)) return false;
-    return (address ? AddressOption(option, v) : OtherOption(option, v)) || Bad(option, v);
-  }
-
-  // Options whose value holds an octal address. False for a bad value.
-  bool AddressOption(const std::string& option, const std::string& v) {
-    Options& o = options_;
-    if (option == "--start") {
-      uint32_t address;
-      if (!ParseOctal(v, 0177777, address)) return false;
-      o.startAddress = std::stoi(v);  // kept as its octal digits
-      return true;
-    }
-    if (option == "--load") {
-      LoadRequest load;
-      if (!SplitAddress(v, load.address, load.file) || load.file.empty()) return false;
-      o.loads.push_back(load);
-      return true;
-    }
-    if (option == "--set") {
-      const auto eq = v.find('=');
-      RegisterAssignment set;
-      if (eq == std::string::npos || !ParseRegisterName(v.substr(0, eq), set.reg) ||
-          !ParseAddress(v.substr(eq + 1), set.value))
-        return false;
-      o.registers.push_back(set);
-      return true;
-    }
-    if (option == "--break") {
-      uint16_t address;
-      if (!ParseAddress(v, address)) return false;
-      o.breakAddress = address;
-      return true;
-    }
-    DumpRequest dump;  // --dump, --disasm
-    std::string count;
-    long long n;
-    if (!SplitAddress(v, dump.address, count) || !ParseDecimal(count, 0, 0200000, n)) return false;
-    dump.count = static_cast<long>(n);
-    (option == "--dump" ? o.dumps : o.disassembly).push_back(dump);
-    return true;
-  }
-
-  // The other options that take a value. False for a bad value.
-  bool OtherOption(const std::string& option, const std::string& v) {
-    Options& o = options_;
-    long long n;
-    if (option == "--flags") {
-      if (v.find_first_not_of("NZVCnzvc") != std::string::npos) return false;
-      o.flags = v;
-      return true;
-    }
-    if (option == "--steps" || option == "--ticks") {
-      if (!ParseDecimal(v, 0, 1'000'000'000'000LL, n)) return false;
-      (option == "--steps" ? o.steps : o.ticks) = n;
-      return true;
-    }
-    if (option == "--speed" || option == "--repaint") {
-      if (!ParseDecimal(v, 1, option == "--speed" ? 100'000'000 : 100'000, n)) return false;
-      (option == "--speed" ? o.speed : o.repaintCount) = static_cast<int32_t>(n);
-      return true;
-    }
-    if (option == "--keys") return DecodeKeys(v, o.keys);
-    if (v != "yes" && v != "no") return false;  // --overwrite
-    o.overwrite = v == "yes";
-    return true;
+    return row->apply(options_, value) || Fail("bad value for " + option + ": '" + value + "'");
   }
 
   const std::vector<std::string>& args_;
@@ -253,6 +276,11 @@ class Parser {
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
   return Parser(args, error).Run();
+}
+
+const std::string& UsageText() {
+  static const std::string text = BuildUsage();
+  return text;
 }
 
 }  // namespace bkrun

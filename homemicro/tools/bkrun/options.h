@@ -55,7 +55,7 @@ struct Options {
 // Parses argv; on failure returns nothing and sets `error` to a one-line message.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);
 
-// The usage text printed by --help.
-extern const char* const kUsage;
+// The usage text printed by --help, made from the same option table as the parser.
+const std::string& UsageText();
 
 }  // namespace bkrun
