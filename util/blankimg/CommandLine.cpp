@@ -1,7 +1,9 @@
 #include "CommandLine.h"
 
+#include <array>
 #include <charconv>
 #include <chrono>
+#include <csignal>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -25,6 +27,45 @@ namespace {
 constexpr const char* kAlreadyExists = "already exists; add --force to overwrite it";
 constexpr const char* kTakesNoArguments = "takes no other arguments";
 constexpr const char* kGivenTwice = "given twice";
+constexpr const char* kInterrupted = "blankimg: interrupted; the image was not completed";
+
+volatile std::sig_atomic_t caughtSignal = 0;
+extern "C" void noteSignal(int number) {
+  caughtSignal = number;
+}
+
+// While an image is written, Ctrl-C (or a plain kill) stops the writer rather than the process,
+// so the run can remove the file it made; the signal is then raised again for whoever waits on
+// us. A signal the caller ignores stays ignored.
+class InterruptGuard {
+ public:
+  InterruptGuard() {
+    caughtSignal = 0;
+    for (std::size_t i = 0; i < kSignals.size(); ++i) {
+      previous_[i] = std::signal(kSignals[i], noteSignal);
+      if (previous_[i] == SIG_IGN) std::signal(kSignals[i], SIG_IGN);
+    }
+  }
+  ~InterruptGuard() { restore(); }
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+  static bool caught() { return caughtSignal != 0; }
+  void restoreAndRaise() {
+    restore();
+    if (caughtSignal != 0) std::raise(caughtSignal);
+  }
+
+ private:
+  void restore() {
+    for (std::size_t i = 0; i < kSignals.size(); ++i)
+      if (previous_[i] != SIG_ERR) std::signal(kSignals[i], previous_[i]);
+    previous_.fill(SIG_ERR);
+  }
+
+  static constexpr std::array<int, 2> kSignals{SIGINT, SIGTERM};
+  std::array<void (*)(int), 2> previous_{};
+};
 
 struct Request {
   enum class Action { Write, List, Help, Version } action = Action::Write;
@@ -128,6 +169,7 @@ WriteResult followRun(ImageRun& run, std::ostream& err, bool terminalProgress) {
   run.start();
   int shown = -1;
   while (!run.finished()) {
+    if (InterruptGuard::caught()) run.cancel();
     if (terminalProgress) {
       const int percent = progressPercent(run.sectorsReported(), run.totalSectors());
       if (percent != shown) drawProgress(err, shown = percent);
@@ -171,15 +213,22 @@ int writeImage(const DiskType& row, const Request& request, std::ostream& err, b
   else
     run.emplace(row, std::filesystem::path(file), causes);
   WriteResult result = WriteResult::Failed;
+  InterruptGuard guard;  // from the moment the run makes its file
   switch (run->prepare(spaceQuery)) {
     case PrepareResult::NotEnoughSpace:
       err << notEnoughSpaceText(imageSizeBytes(row)) << '\n';
       return kExitFailed;
     case PrepareResult::Failed:
       break;
-    case PrepareResult::Ready:
+    case PrepareResult::Ready: {
       result = followRun(*run, err, terminalProgress);
+      if (result == WriteResult::Cancelled) {
+        err << kInterrupted << '\n' << std::flush;
+        guard.restoreAndRaise();
+        return kExitFailed;
+      }
       break;
+    }
   }
   err << causes.str();
   if (result != WriteResult::Done) {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <sstream>
+#include <thread>
 
 #include "CommandLine.h"
 #include "TempDir.h"
@@ -119,6 +121,29 @@ TEST_F(CommandLine, UnwritableTargetReportsTheSystemErrorEvenWhenTheVolumeLooksF
   EXPECT_EQ(runCommandLine(args, out, err, false, [](const auto&) { return std::uint64_t{0}; }), kExitFailed);
   EXPECT_EQ(err.str(),
             "Can't open image file: No such file or directory\nError: Cannot create disk image!\n");
+}
+
+volatile std::sig_atomic_t raisedAgain = 0;
+extern "C" void countSignal(int) {
+  raisedAgain = raisedAgain + 1;
+}
+
+TEST_F(CommandLine, InterruptStopsTheWriteRemovesItsFileAndIsRaisedAgain) {
+  const auto previous = std::signal(SIGINT, countSignal);
+  std::thread interrupter([&] {
+    // Once the writer's own file exists, as a user pressing Ctrl-C would.
+    while (std::filesystem::is_empty(path(""))) std::this_thread::yield();
+    std::raise(SIGINT);
+  });
+  const std::vector<std::string> args{"--type", "rd54", path("rd54.dsk").string()};
+  std::ostringstream out, err;
+  const int status = runCommandLine(args, out, err, false);
+  interrupter.join();
+  std::signal(SIGINT, previous);
+  EXPECT_EQ(status, kExitFailed);
+  EXPECT_EQ(err.str(), "blankimg: interrupted; the image was not completed\n");
+  EXPECT_TRUE(std::filesystem::is_empty(path("")));
+  EXPECT_EQ(raisedAgain, 1);
 }
 
 TEST(NumberedList, EveryRowWithTheNumberRowTakesAndHostLineEnds) {
