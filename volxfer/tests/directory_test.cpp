@@ -110,9 +110,14 @@ std::vector<std::string> Walk(const std::vector<std::uint8_t>& raw, const std::s
 TEST(Lookup, OneEntryPerRecordNewestFirstAndExplicitVersionsInLaterRecords) {
   auto raw = Blocks({{Record("FOO.TXT", {5, 4}), Record("BAR.DAT", {1}), Record("FOO.TXT", {2})}});
   int code = 0;
-  EXPECT_EQ(Walk(raw, "*.*;*", code), (std::vector<std::string>{"FOO.TXT;5", "BAR.DAT;1", "FOO.TXT;2"}));
+  EXPECT_EQ(Walk(raw, "*.*", code), (std::vector<std::string>{"FOO.TXT;5", "BAR.DAT;1", "FOO.TXT;2"}));
   EXPECT_EQ(code, ods2::ErrFileNotFound);
-  for (const char* newest : {"FOO.TXT", "FOO.TXT;", "FOO.TXT;*", "foo.txt;0"})
+  // ";*" walks every version of each record, then goes on with the next record.
+  EXPECT_EQ(Walk(raw, "*.*;*", code),
+            (std::vector<std::string>{"FOO.TXT;5", "FOO.TXT;4", "BAR.DAT;1", "FOO.TXT;2"}));
+  EXPECT_EQ(code, ods2::ErrFileNotFound);
+  EXPECT_EQ(Walk(raw, "FOO.TXT;*", code), (std::vector<std::string>{"FOO.TXT;5", "FOO.TXT;4", "FOO.TXT;2"}));
+  for (const char* newest : {"FOO.TXT", "FOO.TXT;", "foo.txt;0"})
     EXPECT_EQ(Walk(raw, newest, code).front(), "FOO.TXT;5") << newest;
   EXPECT_EQ(Walk(raw, "FOO.TXT;4", code), std::vector<std::string>{"FOO.TXT;4"});
   EXPECT_EQ(Walk(raw, "FOO.TXT;2", code), std::vector<std::string>{"FOO.TXT;2"});
@@ -212,13 +217,17 @@ TEST(DirSearch, ListsEveryNameOnceWithItsAttributes) {
   ASSERT_GE(engine.VolumeOpen(image.c_str(), true), 0);
   ods2::FileInfo info;
   std::vector<std::string> lines;
-  while (engine.DirSearch("*.*;*", &info) == 0)
+  while (engine.DirSearch("*.*", &info) == 0)
     lines.push_back(info.name + " " + std::to_string(info.used_blocks) + "/" +
                     std::to_string(info.allocated_blocks));
   EXPECT_EQ(engine.LastError(), ods2::ErrFileNotFound);
   EXPECT_EQ(lines, (std::vector<std::string>{"000000.DIR;1 1/2", "A.DAT;1 1/1", "B.TXT;2 2/2",
                                              "BADBLK.SYS;1 0/0", "BITMAP.SYS;1 2/2", "CORIMG.SYS;1 0/0",
                                              "INDEXF.SYS;1 18/18", "VOLSET.SYS;1 0/0"}));
+  std::vector<std::string> versions;
+  info = {};
+  while (engine.DirSearch("B.TXT;*", &info) == 0) versions.push_back(info.name);
+  EXPECT_EQ(versions, (std::vector<std::string>{"B.TXT;2", "B.TXT;1"}));
   EXPECT_EQ(engine.DirSearch("*", nullptr), -1);
   EXPECT_EQ(engine.LastError(), ods2::ErrInvalidArgument);
 }
