@@ -55,8 +55,8 @@ class RecordWalker {
 };
 
 struct FileSpecification {
-  std::string name;  // everything before the first ";"
-  long version = 0;  // 0 means the newest
+  std::string name;           // everything before the first ";"
+  long version = 0;           // 0 means the newest
   bool all_versions = false;  // ";*": every version, newest first
 };
 FileSpecification ParseSpecification(std::string_view text);

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "directory.h"
+#include "directory_growth.h"
 #include "error_code.h"
 #include "volume.h"
 
@@ -203,6 +204,16 @@ bool EnterName(Volume& volume, const FileId& directory, const DirectoryEntryToAd
   int code = ErrNone;
   std::optional<PackedDirectory> packed =
       AddDirectoryEntry(window.data, DataSize(file), window.count, entry, code);
+  if (!packed && code == ErrNoFreeIndex) {
+    // Full: the directory moves to a larger run.
+    packed = AddDirectoryEntry(window.data, DataSize(file), GrownDirectoryBlocks(volume, window.count), entry,
+                               code);
+    if (packed) {
+      if (!MoveDirectory(volume, file, std::move(*packed), dry_run)) return false;
+      if (name_text) *name_text = std::string(entry.name) + ";" + std::to_string(entry.version);
+      return true;
+    }
+  }
   if (!packed) {
     file.Deaccess();
     volume.SetError(code);

@@ -106,6 +106,40 @@ TEST(FailedPut, LeavesNothingBehind) {
   }
 }
 
+// Directories grow by moving to larger runs: a thousand names fit, in order, each block whole.
+TEST(DirectoryGrowth, AThousandFilesInTheMasterAndInASubdirectory) {
+  for (const char* directory : {"", "WORK.DIR"}) {
+    VolumeBuilder builder(6000, 1);
+    builder.AddDirectory({.name = "WORK"});
+    builder.spare_headers = 1100;
+    builder.damage().max_files = 2000;
+    MountedImage m(builder.Build(), false);
+    ASSERT_TRUE(m.mounted());
+    ods2::Engine& e = m.engine();
+    if (*directory) {
+      ASSERT_EQ(e.ChangeDir(directory), 0);
+    }
+    std::uint32_t free_before = m.volume().storage_bitmap().bitmap().CountFree();
+    constexpr int kFiles = 1000;
+    for (int i = kFiles; i > 0; --i) {
+      std::string name = "F" + std::to_string(i) + ".TXT";
+      ASSERT_EQ(test::PutFile(e, name, true, test::Text(name + "\n"), 1), 0) << name;
+    }
+    EXPECT_EQ(test::GetFile(e, "F1.TXT", true).bytes, test::Text("F1.TXT\r\n"));
+    EXPECT_EQ(test::GetFile(e, "F1000.TXT", true).bytes, test::Text("F1000.TXT\r\n"));
+    // The files' own clusters, plus the directory's growth (old runs given back).
+    std::uint32_t taken = free_before - m.volume().storage_bitmap().bitmap().CountFree();
+    EXPECT_GE(taken, static_cast<std::uint32_t>(kFiles));
+    EXPECT_LE(taken, static_cast<std::uint32_t>(kFiles + 200));
+    ASSERT_TRUE(m.Close());
+    test::VolumeReport r = Sound(m.image().Contents());
+    std::size_t listed = std::count_if(r.entries.begin(), r.entries.end(), [](const std::string& x) {
+      return x.find(" F") != std::string::npos && x.ends_with(".TXT;1");
+    });
+    EXPECT_EQ(listed, static_cast<std::size_t>(kFiles)) << directory;
+  }
+}
+
 TEST(VolumeChecker, BuiltAndReferenceVolumesPass) {
   VolumeBuilder builder = SmallVolume();
   test::VolumeReport r = Sound(builder.Build());
