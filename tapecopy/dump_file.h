@@ -45,7 +45,8 @@ class HostDumpFile final : public DumpSink {
   std::uint64_t position_ = 0;
 };
 
-enum class AppendResult { Written, WriteFailed, BackLinkTooLarge };
+// RecordTooLong: a record the format cannot hold (only when converting).
+enum class AppendResult { Written, WriteFailed, BackLinkTooLarge, RecordTooLong };
 
 // Appends records and keeps the back link. A link past 32 bits is refused before anything of the
 // record is written, so the file never holds a wrong link.

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "messages.h"
+#include "progress.h"
 #include "sense_data.h"
 #include "text_format.h"
 
@@ -13,15 +15,33 @@ namespace {
 constexpr std::uint8_t kOpRewind = 0x01;
 constexpr std::uint8_t kOpReadBlockLimits = 0x05;
 constexpr std::uint8_t kOpRead = 0x08;
+constexpr std::uint8_t kOpReadPosition = 0x34;
+constexpr std::size_t kReadPositionLength = 20;  // the short form's answer
+constexpr std::uint8_t kMediumError = 0x3;
 
 // What a command's sense data asks of the caller.
 enum class SenseVerdict { Repeat, Stop };
-enum class ReadOutcome { Record, Retry, EndOfTape, Failed };
+enum class ReadOutcome { Block, TapeMark, Retry, EndOfTape, MediumError, Failed };
+
+struct ReadResult {
+  ReadOutcome outcome = ReadOutcome::Block;
+  std::size_t length = 0;
+  bool lastBlock = false;  // end of medium came together with this block
+};
+
+SenseData senseOf(const ScsiReply& reply) {
+  return decodeSense(std::span(reply.sense.data(), std::min(reply.senseLength, reply.sense.size())));
+}
 
 class TapeDumper {
  public:
   TapeDumper(ScsiTransport& drive, const DumpRequest& request, std::ostream& messages)
-      : drive_(drive), request_(request), messages_(messages) {}
+      : drive_(drive),
+        request_(request),
+        options_(request.options),
+        readLength_(std::clamp<std::size_t>(options_.maxBlock, 1, kLargestMaxBlock)),
+        messages_(messages),
+        progress_(messages, options_.showProgress) {}
 
   int run(const DumpSinkFactory& createSink);
 
@@ -29,24 +49,35 @@ class TapeDumper {
   bool issueUntilSettled(const ScsiCommand& command, const char* callFailedMessage);
   bool blockLimitsAllowVariableBlocks();
   int copyBlocks(DumpSink& sink);
-  ReadOutcome judgeReadSense(const ScsiReply& reply, std::size_t& recordLength);
-  bool storeRecord(DumpRecordWriter& writer, std::size_t length);
-  int finishDump(DumpSink& sink);
+  ReadResult judgeReadSense(const ScsiReply& reply);
+  ReadResult shortBlock(const ScsiReply& reply, const SenseData& sense);
+  bool skipBadBlock(TapeImageWriter& writer, const ScsiReply& reply);
+  std::optional<std::uint64_t> drivePosition();
+  bool stored(AppendResult result, const std::string& errorText);
+  int finishDump(TapeImageWriter& writer, DumpSink& sink);
   ScsiCommand command(std::uint8_t opcode, DataDirection direction, std::size_t length);
   SenseVerdict reportSense(const SenseData& sense);
+  void report(const std::string& text);
 
   ScsiTransport& drive_;
   const DumpRequest& request_;
+  const DumpOptions& options_;
+  const std::size_t readLength_;
   std::ostream& messages_;
+  ProgressLine progress_;
+  DumpTally tally_;
+  unsigned errorsInRow_ = 0;
+  std::optional<std::uint64_t> lastErrorPosition_;
   // Page-aligned: some pass-through adapters require an aligned data buffer.
-  alignas(4096) std::array<std::uint8_t, kMaxBlockLength> buffer_{};
+  alignas(4096) std::array<std::uint8_t, kLargestMaxBlock + 1> buffer_{};
+  std::array<std::uint8_t, kReadPositionLength> position_{};
 };
 
 ScsiCommand TapeDumper::command(std::uint8_t opcode, DataDirection direction, std::size_t length) {
   ScsiCommand cmd;
   cmd.cdb[0] = opcode;
   if (opcode == kOpRead) {
-    // Variable-block read (fixed bit clear) of up to kMaxBlockLength bytes.
+    // Variable-block read (fixed bit clear) of up to `length` bytes.
     cmd.cdb[2] = static_cast<std::uint8_t>(length >> 16);
     cmd.cdb[3] = static_cast<std::uint8_t>(length >> 8);
     cmd.cdb[4] = static_cast<std::uint8_t>(length);
@@ -56,22 +87,23 @@ ScsiCommand TapeDumper::command(std::uint8_t opcode, DataDirection direction, st
   return cmd;
 }
 
+void TapeDumper::report(const std::string& text) {
+  progress_.clear();
+  messages_ << text;
+}
+
 // Sense keys every command treats alike; keys 0 and 1 are left to the caller.
 SenseVerdict TapeDumper::reportSense(const SenseData& sense) {
   switch (sense.key()) {
     case kUnitAttention:
       return SenseVerdict::Repeat;
     case kNotReady:
-      messages_ << formatText(msg::kDeviceNotReady, request_.devicePath.c_str());
+      report(formatText(msg::kDeviceNotReady, request_.devicePath.c_str()));
       return SenseVerdict::Stop;
     default:
-      messages_ << fatalSenseMessage(request_.devicePath, sense);
+      report(fatalSenseMessage(request_.devicePath, sense));
       return SenseVerdict::Stop;
   }
-}
-
-SenseData senseOf(const ScsiReply& reply) {
-  return decodeSense(std::span(reply.sense.data(), std::min(reply.senseLength, reply.sense.size())));
 }
 
 // Issues REWIND or READ BLOCK LIMITS, again after each unit attention.
@@ -79,7 +111,7 @@ bool TapeDumper::issueUntilSettled(const ScsiCommand& command, const char* callF
   for (;;) {
     const ScsiReply reply = drive_.execute(command);
     if (!reply.delivered) {
-      messages_ << formatText(callFailedMessage, reply.failureText.c_str());
+      report(formatText(callFailedMessage, reply.failureText.c_str()));
       return false;
     }
     if (reply.senseLength == 0) return true;
@@ -97,7 +129,7 @@ bool TapeDumper::blockLimitsAllowVariableBlocks() {
   }
   const unsigned minimumBlockLength = (unsigned{buffer_[4]} << 8) | buffer_[5];
   if (minimumBlockLength == 1) return true;
-  messages_ << formatText(msg::kBlockLengthError, request_.devicePath.c_str());
+  report(formatText(msg::kBlockLengthError, request_.devicePath.c_str()));
   return false;
 }
 
@@ -109,95 +141,168 @@ int TapeDumper::run(const DumpSinkFactory& createSink) {
   std::string errorText;
   std::unique_ptr<DumpSink> sink = createSink(request_.dumpFileName, errorText);
   if (!sink) {
-    messages_ << formatText(msg::kOpenDumpFileFailed, errorText.c_str());
+    report(formatText(msg::kOpenDumpFileFailed, errorText.c_str()));
     return kExitFailure;
   }
   return copyBlocks(*sink);
 }
 
 // Decides from a READ's sense data whether a record follows, and of what length.
-ReadOutcome TapeDumper::judgeReadSense(const ScsiReply& reply, std::size_t& recordLength) {
+ReadResult TapeDumper::judgeReadSense(const ScsiReply& reply) {
   const SenseData sense = senseOf(reply);
-  if (sense.key() == kBlankCheck) return ReadOutcome::EndOfTape;
+  if (sense.key() == kBlankCheck) return {ReadOutcome::EndOfTape};
+  if (sense.key() == kMediumError && options_.skipErrors) return {ReadOutcome::MediumError};
   if (sense.key() != kNoSense && sense.key() != kRecoveredError) {
-    return reportSense(sense) == SenseVerdict::Repeat ? ReadOutcome::Retry : ReadOutcome::Failed;
+    return {reportSense(sense) == SenseVerdict::Repeat ? ReadOutcome::Retry : ReadOutcome::Failed};
   }
-  if (sense.filemark()) {
-    recordLength = 0;
-    return ReadOutcome::Record;
+  if (sense.filemark()) return {ReadOutcome::TapeMark};
+  if (sense.endOfMedium()) {
+    // A block read as the end arrives is still a block of the tape: keep it, then stop.
+    if (reply.transferLength == 0) return {ReadOutcome::EndOfTape};
+    ReadResult last = sense.incorrectLength() ? shortBlock(reply, sense)
+                                              : ReadResult{ReadOutcome::Block, reply.transferLength};
+    last.lastBlock = true;
+    return last;
   }
-  if (sense.endOfMedium()) return ReadOutcome::EndOfTape;
   if (!sense.incorrectLength()) {
-    messages_ << fatalSenseMessage(request_.devicePath, sense);
-    return ReadOutcome::Failed;
+    report(fatalSenseMessage(request_.devicePath, sense));
+    return {ReadOutcome::Failed};
   }
-  if (sense.information && *sense.information < 0) {
-    // The block did not fit the buffer: storing the truncated part would lose data unseen.
-    const long long realLength = static_cast<long long>(kMaxBlockLength) - *sense.information;
-    messages_ << formatText(msg::kBlockTooLong, request_.devicePath.c_str(), realLength,
-                            static_cast<unsigned>(kMaxBlockLength));
-    return ReadOutcome::Failed;
-  }
-  recordLength = reply.transferLength;
-  if (sense.information && static_cast<std::size_t>(*sense.information) <= kMaxBlockLength) {
-    // The drive's own residue bounds the length should a host adapter over-report the transfer.
-    recordLength = std::min(recordLength, kMaxBlockLength - static_cast<std::size_t>(*sense.information));
-  }
-  return ReadOutcome::Record;
+  return shortBlock(reply, sense);
 }
 
-bool TapeDumper::storeRecord(DumpRecordWriter& writer, std::size_t length) {
+// A block shorter (or longer) than the READ asked for.
+ReadResult TapeDumper::shortBlock(const ScsiReply& reply, const SenseData& sense) {
+  if (sense.information && *sense.information < 0) {
+    // The block did not fit the buffer: storing the truncated part would lose data unseen.
+    const long long realLength = static_cast<long long>(readLength_) - *sense.information;
+    report(formatText(msg::kBlockTooLong, request_.devicePath.c_str(), realLength,
+                      static_cast<unsigned>(readLength_)));
+    return {ReadOutcome::Failed};
+  }
+  std::size_t length = reply.transferLength;
+  if (sense.information && static_cast<std::size_t>(*sense.information) <= readLength_) {
+    // The drive's own residue bounds the length should a host adapter over-report the transfer.
+    length = std::min(length, readLength_ - static_cast<std::size_t>(*sense.information));
+  }
+  return {ReadOutcome::Block, length};
+}
+
+// The drive's logical position (READ POSITION, short form), when it tells one.
+std::optional<std::uint64_t> TapeDumper::drivePosition() {
+  ScsiCommand query;
+  query.cdb[0] = kOpReadPosition;
+  query.cdbLength = 10;
+  query.direction = DataDirection::FromDevice;
+  position_.fill(0);
+  query.data = position_;
+  const ScsiReply reply = drive_.execute(query);
+  constexpr std::uint8_t kPositionUnknown = 0x04;
+  if (!reply.delivered || reply.senseLength != 0 || reply.transferLength < 8 ||
+      (position_[0] & kPositionUnknown) != 0) {
+    return std::nullopt;
+  }
+  return (std::uint64_t{position_[4]} << 24) | (std::uint64_t{position_[5]} << 16) |
+         (std::uint64_t{position_[6]} << 8) | position_[7];
+}
+
+// A medium error under --skip-errors: note it, keep what came back as an error record where the
+// format can, and go on; unless the errors come in a run or the drive does not get past the block.
+bool TapeDumper::skipBadBlock(TapeImageWriter& writer, const ScsiReply& reply) {
+  const SenseData sense = senseOf(reply);
+  if (++errorsInRow_ >= options_.errorLimit) {
+    report(fatalSenseMessage(request_.devicePath, sense));
+    report(formatText(msg::kTooManyBadBlocks, request_.devicePath.c_str(), errorsInRow_));
+    return false;
+  }
+  const std::optional<std::uint64_t> position = drivePosition();
+  if (position && lastErrorPosition_ == position) {
+    report(fatalSenseMessage(request_.devicePath, sense));
+    report(formatText(msg::kBadBlockAgain, request_.devicePath.c_str()));
+    return false;
+  }
+  lastErrorPosition_ = position;
+  report(formatText(msg::kBadBlockSkipped, request_.devicePath.c_str(),
+                    static_cast<unsigned long long>(tally_.objects()), sense.responseCode, sense.flagsAndKey,
+                    sense.additionalCode, sense.additionalQualifier));
   std::string errorText;
-  switch (writer.append(std::span<const std::uint8_t>(buffer_.data(), length), errorText)) {
+  const std::span<const std::uint8_t> data(buffer_.data(), reply.transferLength);
+  if (!stored(writer.errorRecord(data, errorText), errorText)) return false;
+  ++tally_.badBlocks;
+  return true;
+}
+
+bool TapeDumper::stored(AppendResult result, const std::string& errorText) {
+  switch (result) {
     case AppendResult::Written:
       return true;
     case AppendResult::WriteFailed:
-      messages_ << formatText(msg::kDumpWriteFailed, request_.dumpFileName.c_str(), errorText.c_str());
+    case AppendResult::RecordTooLong:  // cannot happen with blocks of at most kLargestMaxBlock
+      report(formatText(msg::kDumpWriteFailed, request_.dumpFileName.c_str(), errorText.c_str()));
       return false;
     case AppendResult::BackLinkTooLarge:
-      messages_ << formatText(msg::kBackLinkOverflow, request_.dumpFileName.c_str());
+      report(formatText(msg::kBackLinkOverflow, request_.dumpFileName.c_str()));
       return false;
   }
   return false;
 }
 
 int TapeDumper::copyBlocks(DumpSink& sink) {
-  DumpRecordWriter writer(sink);
-  const ScsiCommand read = command(kOpRead, DataDirection::FromDevice, kMaxBlockLength);
+  std::unique_ptr<TapeImageWriter> writer = makeImageWriter(options_.format, sink);
+  const ScsiCommand read = command(kOpRead, DataDirection::FromDevice, readLength_);
   for (;;) {
     const ScsiReply reply = drive_.execute(read);
     if (!reply.delivered) {
-      messages_ << formatText(msg::kReadBlockFailed, reply.failureText.c_str());
+      report(formatText(msg::kReadBlockFailed, reply.failureText.c_str()));
       return kExitFailure;
     }
-    if (reply.transferLength > kMaxBlockLength) {
-      messages_ << formatText(msg::kTransferTooLong, request_.devicePath.c_str(), reply.transferLength,
-                              kMaxBlockLength);
+    if (reply.transferLength > readLength_) {
+      report(
+          formatText(msg::kTransferTooLong, request_.devicePath.c_str(), reply.transferLength, readLength_));
       return kExitFailure;
     }
-    std::size_t recordLength = reply.transferLength;
-    if (reply.senseLength != 0) {
-      switch (judgeReadSense(reply, recordLength)) {
-        case ReadOutcome::Record:
-          break;
-        case ReadOutcome::Retry:
-          continue;
-        case ReadOutcome::EndOfTape:
-          return finishDump(sink);
-        case ReadOutcome::Failed:
+    const ReadResult result =
+        reply.senseLength != 0 ? judgeReadSense(reply) : ReadResult{ReadOutcome::Block, reply.transferLength};
+    std::string errorText;
+    switch (result.outcome) {
+      case ReadOutcome::Retry:
+        continue;
+      case ReadOutcome::EndOfTape:
+        return finishDump(*writer, sink);
+      case ReadOutcome::Failed:
+        return kExitFailure;
+      case ReadOutcome::MediumError:
+        if (!skipBadBlock(*writer, reply)) return kExitFailure;
+        break;
+      case ReadOutcome::TapeMark:
+        if (!stored(writer->tapeMark(errorText), errorText)) return kExitFailure;
+        ++tally_.tapeMarks;
+        errorsInRow_ = 0;
+        break;
+      case ReadOutcome::Block:
+        if (!stored(writer->block(std::span(buffer_.data(), result.length), errorText), errorText)) {
           return kExitFailure;
-      }
+        }
+        // An empty block is written as a tape mark, in both formats.
+        ++(result.length == 0 ? tally_.tapeMarks : tally_.blocks);
+        tally_.bytes += result.length;
+        errorsInRow_ = 0;
+        if (result.lastBlock) return finishDump(*writer, sink);
+        break;
     }
-    if (!storeRecord(writer, recordLength)) return kExitFailure;
+    progress_.update(tally_);
   }
 }
 
 // The recorded data is over: a dump file that fails to close is not a complete dump.
-int TapeDumper::finishDump(DumpSink& sink) {
+int TapeDumper::finishDump(TapeImageWriter& writer, DumpSink& sink) {
   std::string errorText;
-  if (sink.close(errorText)) return kExitSuccess;
-  messages_ << formatText(msg::kDumpWriteFailed, request_.dumpFileName.c_str(), errorText.c_str());
-  return kExitFailure;
+  if (!writer.finish(errorText) || !sink.close(errorText)) {
+    report(formatText(msg::kDumpWriteFailed, request_.dumpFileName.c_str(), errorText.c_str()));
+    return kExitFailure;
+  }
+  report(summaryText(tally_, false));
+  return kExitSuccess;
 }
 
 }  // namespace

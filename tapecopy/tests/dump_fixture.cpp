@@ -32,7 +32,7 @@ void DumpTest::SetUp() {
   folder_ = std::filesystem::temp_directory_path() / ("tapecopy-" + name + "-" + std::to_string(::getpid()));
   std::filesystem::remove_all(folder_);
   std::filesystem::create_directories(folder_);
-  dumpFile_ = (folder_ / "dump.tap").string();
+  dumpFile_ = (folder_ / "dump.bin").string();
 }
 
 void DumpTest::TearDown() {
@@ -41,7 +41,7 @@ void DumpTest::TearDown() {
 
 DumpTest::Outcome DumpTest::runDump(const DumpSinkFactory& createSink) {
   std::ostringstream messages;
-  const int exitCode = dumpTape(drive_, DumpRequest{kDevicePath, dumpFile_}, messages, createSink);
+  const int exitCode = dumpTape(drive_, DumpRequest{kDevicePath, dumpFile_, options_}, messages, createSink);
   return {exitCode, messages.str()};
 }
 

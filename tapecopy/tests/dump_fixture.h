@@ -50,6 +50,7 @@ class DumpTest : public ::testing::Test {
   std::filesystem::path folder_;
   std::string dumpFile_;
   FakeDrive drive_;
+  DumpOptions options_;
 };
 
 }  // namespace tapecopy::testing

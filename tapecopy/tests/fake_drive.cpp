@@ -55,6 +55,9 @@ ScsiReply FakeDrive::execute(const ScsiCommand& command) {
       return readBlockLimits(command);
     case kRead:
       return readBlock(command);
+    case kReadPosition:
+      if (readsPosition) return readPosition(command);
+      [[fallthrough]];
     default:
       withSense(reply, senseBytes(0x5, 0, 0x20, 0x00));  // illegal request: invalid opcode
       reply.delivered = true;
@@ -76,6 +79,16 @@ ScsiReply FakeDrive::readBlockLimits(const ScsiCommand& command) {
   return reply;
 }
 
+ScsiReply FakeDrive::readPosition(const ScsiCommand& command) {
+  std::uint8_t answer[20] = {};
+  for (int i = 0; i < 4; ++i) answer[4 + i] = static_cast<std::uint8_t>(position_ >> (24 - 8 * i));
+  ScsiReply reply;
+  reply.delivered = true;
+  reply.transferLength = std::min(command.data.size(), sizeof answer);
+  std::copy_n(answer, reply.transferLength, command.data.begin());
+  return reply;
+}
+
 ScsiReply FakeDrive::readBlock(const ScsiCommand& command) {
   ScsiReply reply;
   reply.delivered = true;
@@ -88,6 +101,13 @@ ScsiReply FakeDrive::readBlock(const ScsiCommand& command) {
     return reply;
   }
   const TapeItem& item = tape[position_++];
+  if (const auto* answered = std::get_if<Answered>(&item)) {
+    if (answered->stuck) --position_;
+    reply.transferLength = std::min(answered->data.size(), command.data.size());
+    std::copy_n(answered->data.begin(), reply.transferLength, command.data.begin());
+    withSense(reply, answered->sense);
+    return reply;
+  }
   if (std::holds_alternative<TapeMark>(item)) {
     withSense(reply, senseBytes(0x0, 0x80, 0x00, 0x01));  // filemark detected
     return reply;

@@ -16,10 +16,18 @@ namespace tapecopy::testing {
 constexpr std::uint8_t kRewind = 0x01;
 constexpr std::uint8_t kReadBlockLimits = 0x05;
 constexpr std::uint8_t kRead = 0x08;
+constexpr std::uint8_t kReadPosition = 0x34;
 
 struct TapeMark {};
 using Block = std::vector<std::uint8_t>;
-using TapeItem = std::variant<Block, TapeMark>;
+// A place on the tape whose READ answers with these sense bytes and data; a stuck one (a drive
+// that cannot get past a bad block) answers so again and again.
+struct Answered {
+  Block data;
+  std::vector<std::uint8_t> sense;
+  bool stuck = false;
+};
+using TapeItem = std::variant<Block, TapeMark, Answered>;
 
 enum class TapeEnd { BlankCheck, EndOfMedium };
 
@@ -50,6 +58,8 @@ class FakeDrive final : public ScsiTransport {
   bool claimsFullTransfer = false;
   // Whether incorrect-length sense carries the residue in its information bytes.
   bool reportsResidue = true;
+  // Whether READ POSITION is known; it answers the index of the next tape item.
+  bool readsPosition = true;
   std::vector<LoggedCommand> log;
 
   // The `occurrence`-th command (1-based) with this opcode gets `answer`.
@@ -59,6 +69,7 @@ class FakeDrive final : public ScsiTransport {
  private:
   ScsiReply readBlock(const ScsiCommand& command);
   ScsiReply readBlockLimits(const ScsiCommand& command);
+  ScsiReply readPosition(const ScsiCommand& command);
 
   std::size_t position_ = 0;
   std::map<std::uint8_t, int> seen_;

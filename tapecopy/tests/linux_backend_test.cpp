@@ -95,7 +95,7 @@ TEST(SgTransportTest, DeviceWithoutPassThroughFailsTheCallAndTheDump) {
   std::ostringstream messages;
   const std::string dumpFile = (fs::temp_directory_path() / "tapecopy-never-created.tap").string();
   fs::remove(dumpFile);
-  EXPECT_EQ(dumpTape(*transport, DumpRequest{"/dev/null", dumpFile}, messages), 1);
+  EXPECT_EQ(dumpTape(*transport, DumpRequest{"/dev/null", dumpFile, {}}, messages), 1);
   EXPECT_EQ(messages.str(), "Failed to rewind tape: Inappropriate ioctl for device\n");
   EXPECT_FALSE(fs::exists(dumpFile));
 }

@@ -10,7 +10,7 @@ TEST_F(DumpTest, ThreeBlocksAndTwoTapeMarksGiveFiveLinkedRecords) {
   drive_.tape = {Block{0xA1, 0xA2, 0xA3}, Block{0xB1}, Block{0xC1, 0xC2}, TapeMark{}, TapeMark{}};
   const Outcome outcome = runDump();
   EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_EQ(outcome.messages, "");
+  EXPECT_EQ(outcome.messages, "Dump complete: blocks 3, tape marks 2, bytes 6\n");
   const Bytes expected = {
       0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01, 0xA1, 0xA2, 0xA3,  // at 0, first: link 1
       0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xB1,              // at 11
@@ -46,7 +46,7 @@ TEST_P(TapeEndTest, EmptyTapeGivesAnEmptyDumpFile) {
   writeDumpFile({'o', 'l', 'd'});  // an existing file is truncated
   const Outcome outcome = runDump();
   EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_EQ(outcome.messages, "");
+  EXPECT_EQ(outcome.messages, "Dump complete: blocks 0, tape marks 0, bytes 0\n");
   EXPECT_EQ(dumpFileBytes(), Bytes{});
 }
 
@@ -55,7 +55,7 @@ TEST_P(TapeEndTest, EndsCleanlyAfterTheLastBlock) {
   drive_.tape = {Block(pattern(10, 1)), TapeMark{}};
   const Outcome outcome = runDump();
   EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_EQ(outcome.messages, "");
+  EXPECT_EQ(outcome.messages, "Dump complete: blocks 1, tape marks 1, bytes 10\n");
   EXPECT_EQ(dumpFileBytes(), ExpectedDump().record(pattern(10, 1)).record({}).bytes());
 }
 
@@ -70,7 +70,7 @@ TEST_F(DumpTest, FullSizeBlockAndShortBlocksKeepTheirLengths) {
   drive_.tape = {pattern(49152, 3), pattern(100, 4), pattern(1, 5), pattern(49151, 6)};
   const Outcome outcome = runDump();
   EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_EQ(outcome.messages, "");
+  EXPECT_EQ(outcome.messages, "Dump complete: blocks 4, tape marks 0, bytes 98404\n");
   ExpectedDump expected;
   expected.record(pattern(49152, 3)).record(pattern(100, 4)).record(pattern(1, 5)).record(pattern(49151, 6));
   EXPECT_EQ(dumpFileBytes(), expected.bytes());
@@ -107,7 +107,7 @@ TEST_P(UnitAttentionTest, CommandIsRepeatedAndTheDumpProceeds) {
   for (int occurrence : {1, 2}) drive_.inject(opcode, occurrence, {{}, senseBytes(0x6, 0, 0x28, 0x00)});
   const Outcome outcome = runDump();
   EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_EQ(outcome.messages, "");
+  EXPECT_EQ(outcome.messages, "Dump complete: blocks 1, tape marks 1, bytes 40\n");
   EXPECT_EQ(dumpFileBytes(), ExpectedDump().record(pattern(40, 1)).record({}).bytes());
   const auto sent = std::count_if(drive_.log.begin(), drive_.log.end(),
                                   [&](const LoggedCommand& c) { return c.cdb[0] == opcode; });

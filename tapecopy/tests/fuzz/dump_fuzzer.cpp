@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> dump;
   std::ostringstream messages;
   const int exitCode =
-      dumpTape(drive, DumpRequest{"/dev/fuzz", "fuzz.tap"}, messages,
+      dumpTape(drive, DumpRequest{"/dev/fuzz", "fuzz.tap", {}}, messages,
                [&](const std::string&, std::string&) { return std::make_unique<MemorySink>(dump); });
   if (exitCode != kExitSuccess && exitCode != kExitFailure) std::abort();
   if (exitCode == kExitFailure && messages.str().empty()) std::abort();  // every failure is reported
