@@ -30,6 +30,7 @@ int Engine::VolumeOpen(const char* name, bool read_only) {
   }
   volume_ = std::move(volume);
   current_directory_ = &volume_->master_directory();
+  entered_from_.clear();
   volume_->SetError(ErrNone);
   return handle;
 }
@@ -59,6 +60,7 @@ int Engine::VolumeClose(int handle) {
     stream_.reset();
   }
   DropCurrentDirectory();
+  entered_from_.clear();
   if (!volume_->Close()) {
     current_directory_ = &volume_->master_directory();  // the volume stays, so must a directory
     return -1;
@@ -110,7 +112,15 @@ int Engine::DirSearch(const char* specification, FileInfo* info) {
   if (!found) return -1;
   info->name = found->name;
   OpenFile file;
-  if (!file.Access(*volume_, kNoWindow, found->id)) return -1;
+  if (!file.Access(*volume_, kNoWindow, found->id)) {
+    // A damaged header hides only its own entry: the name is given with the code that tells why,
+    // no attributes, and the search goes on from the next record.
+    FileInfo bare;
+    bare.name = std::move(info->name);
+    bare.cursor = info->cursor;
+    *info = std::move(bare);
+    return 0;
+  }
   file.GetAttributes(*info);
   file.Deaccess();
   return 0;
@@ -132,6 +142,7 @@ int Engine::ChangeDir(const char* specification) {
     directory->Deaccess();
     return -1;
   }
+  entered_from_.push_back(current_directory_->first_header().file_id());
   MakeCurrent(std::move(directory));
   return 0;
 }
@@ -143,14 +154,21 @@ int Engine::ChangeDirUp() {
   if (current.number == kMasterDirectoryId.number && current.sequence == kMasterDirectoryId.sequence &&
       current.number_extension == 0)
     return 0;
-  return ChangeDirTo(current_directory_->first_header().back_link());
+  // Up is where the current directory was entered from: for an alias (a second entry naming a
+  // directory that lives elsewhere) the back link points away from the path the user took.
+  if (entered_from_.empty()) return ChangeDirTo(current_directory_->first_header().back_link());
+  std::vector<FileId> trail = entered_from_;
+  FileId parent = trail.back();
+  trail.pop_back();
+  return ChangeDirTo(parent, std::move(trail));
 }
 
-int Engine::ChangeDirTo(FileId id) {
+int Engine::ChangeDirTo(FileId id, std::vector<FileId> trail) {
   if (!volume_) return -1;
   SetError(ErrNone);
   if (id == kMasterDirectoryId) {
     // The volume's own master directory object is current again.
+    entered_from_.clear();
     DropCurrentDirectory();
     current_directory_ = &volume_->master_directory();
     return 0;
@@ -162,6 +180,7 @@ int Engine::ChangeDirTo(FileId id) {
     return -1;
   }
   MakeCurrent(std::move(directory));
+  entered_from_ = std::move(trail);
   return 0;
 }
 

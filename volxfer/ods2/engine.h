@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "block_device.h"
 #include "file_info.h"
@@ -29,9 +30,12 @@ class Engine {
   int DirSearch(const char* specification, FileInfo* info);
   int ChangeDir(const char* specification);
   int ChangeDirUp();
-  // Makes the directory with this id current (the way back after working in another one).
-  int ChangeDirTo(FileId id);
+  // Makes the directory with this id current (the way back after working in another one);
+  // `trail` is what ChangeDirUp then goes back through (DirectoryTrail of that time), empty to
+  // follow back links.
+  int ChangeDirTo(FileId id, std::vector<FileId> trail = {});
   FileId CurrentDirectoryId() const;
+  const std::vector<FileId>& DirectoryTrail() const { return entered_from_; }
 
   // The one transfer stream: opened on a file of the current directory or created in it.
   int StreamOpen(const char* specification, bool text);
@@ -64,6 +68,8 @@ class Engine {
   // Either the volume's master directory or `own_directory_`.
   DirectoryFile* current_directory_ = nullptr;
   std::unique_ptr<DirectoryFile> own_directory_;
+  // The directories `ChangeDir` went down from, innermost last.
+  std::vector<FileId> entered_from_;
   std::unique_ptr<StreamFile> stream_;
 };
 

@@ -17,6 +17,9 @@ constexpr std::uint32_t kBinaryRecordSize = 512;
 // Text records carry "carriage return" carriage control, so that other software shows each record
 // as a line (as it does for text files VMS writes) instead of running them together.
 constexpr std::uint8_t kCarriageReturnControl = 2;
+// A file being read moves through a window this large (1 MB): each contiguous run of an extent
+// comes in one transfer instead of one per block.
+constexpr std::uint32_t kReadWindowBlocks = 2048;
 }  // namespace
 
 int Engine::StreamOpen(const char* specification, bool text) {
@@ -37,7 +40,8 @@ int Engine::StreamOpen(const char* specification, bool text) {
     return -1;
   }
   auto stream = std::make_unique<StreamFile>();
-  if (!stream->Access(*volume_, 1, found->id)) return -1;
+  if (!stream->Access(*volume_, kNoWindow, found->id)) return -1;
+  stream->MakeEmptyWindow(std::min(stream->first_header().highest_allocated_vbn(), kReadWindowBlocks));
   stream->text = text;
   stream_ = std::move(stream);
   return 0;

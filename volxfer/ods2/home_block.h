@@ -16,6 +16,8 @@ class HomeBlock {
   static constexpr std::uint32_t kFirstCandidate = 1;
   static constexpr std::uint32_t kCandidateStep = 1033;
   static constexpr std::uint32_t kCandidateLimit = 10331;
+  // When no candidate is good, blocks up to this LBN are searched for one that is.
+  static constexpr std::uint32_t kScanLimit = 10000;
   static constexpr std::uint32_t kMaxFilesLimit = 16777215;
 
   // The checks of a candidate block, in the order the search applies them.

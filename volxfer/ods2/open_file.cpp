@@ -93,6 +93,10 @@ bool OpenFile::FillWindow(std::uint32_t blocks) {
   return true;
 }
 
+void OpenFile::MakeEmptyWindow(std::uint32_t blocks) {
+  window_.emplace(std::max<std::uint32_t>(blocks, 1));
+}
+
 std::int64_t OpenFile::MapBlocks(std::uint32_t vbn, std::uint32_t count, bool write) {
   return MapRuns(vbn, count, write ? Transfer::kWrite : Transfer::kRead);
 }
@@ -163,8 +167,13 @@ bool OpenFile::Flush() {
   }
   if (data_modified_ && window_) {
     if (window_->first_vbn < 0) return false;
-    std::int64_t moved = MapBlocks(static_cast<std::uint32_t>(window_->first_vbn), window_->count, true);
-    if (moved < static_cast<std::int64_t>(window_->count)) return false;
+    // A window larger than what the file allocates past its start holds only the allocated part.
+    std::uint64_t allocated = headers_.front().highest_allocated_vbn();
+    auto first = static_cast<std::uint64_t>(window_->first_vbn);
+    auto blocks = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(window_->count, allocated > first ? allocated - first : 0));
+    std::int64_t moved = MapBlocks(static_cast<std::uint32_t>(first), blocks, true);
+    if (moved < static_cast<std::int64_t>(blocks)) return false;
     data_modified_ = false;
   }
   return true;
@@ -253,7 +262,9 @@ void OpenFile::SetAttributes(const FileInfo& info) {
 bool DirectoryFile::Check() const {
   if (headers().empty()) return false;
   const FileHeader& h = first_header();
-  return h.is_directory() && h.is_contiguous() && (h.record_attributes() & FileHeader::kNoSpanning);
+  // Other software leaves directories it extended without the contiguous bit, in several extents:
+  // they are read and written through their map like any file.
+  return h.is_directory() && (h.record_attributes() & FileHeader::kNoSpanning);
 }
 
 bool BitmapFile::MakeView(std::size_t offset, std::uint32_t bit_count, bool set_means_free) {

@@ -47,6 +47,8 @@ class OpenFile {
   std::int64_t MapBlocksZeroed(std::uint32_t vbn, std::uint32_t count);
   bool Flush();
   void Deaccess();
+  // Replaces the window by an empty one of `blocks` blocks (at least one), nothing read yet.
+  void MakeEmptyWindow(std::uint32_t blocks);
   bool accessed() const { return !headers_.empty(); }
 
   void GetAttributes(FileInfo& info) const;

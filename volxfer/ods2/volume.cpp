@@ -135,8 +135,27 @@ std::uint64_t Volume::HeaderLbn(std::uint32_t n) {
 bool Volume::FindHomeBlock() {
   for (std::uint32_t lbn = HomeBlock::kFirstCandidate; lbn < HomeBlock::kCandidateLimit;
        lbn += HomeBlock::kCandidateStep) {
-    if (!ReadBlocks(lbn, 1, home_block_.bytes())) return false;
+    if (!ReadBlocks(lbn, 1, home_block_.bytes())) break;
     if (HomeBlock::Check(home_block_.bytes())) return true;
+  }
+  return ScanForHomeBlock();
+}
+
+// Other software puts the alternate home block where its geometry says (LBN 62 on an RL02, for
+// one): when no standard candidate is good, any early block passing every check is taken.
+bool Volume::ScanForHomeBlock() {
+  constexpr std::uint64_t kChunkBlocks = 128;
+  std::uint64_t end = std::min<std::uint64_t>(HomeBlock::kScanLimit + 1, device_blocks());
+  std::vector<std::uint8_t> chunk(kChunkBlocks * kBlockSize);
+  for (std::uint64_t lbn = HomeBlock::kFirstCandidate; lbn < end; lbn += kChunkBlocks) {
+    auto count = static_cast<std::uint32_t>(std::min(kChunkBlocks, end - lbn));
+    if (!ReadBlocks(lbn, count, chunk)) return false;
+    for (std::uint32_t i = 0; i < count; ++i) {
+      std::span<const std::uint8_t> block = std::span(chunk).subspan(i * kBlockSize, kBlockSize);
+      if (!HomeBlock::Check(block)) continue;
+      std::copy(block.begin(), block.end(), home_block_.bytes().begin());
+      return true;
+    }
   }
   return false;
 }

@@ -89,6 +89,7 @@ class Volume : public Device {
 
  private:
   bool FindHomeBlock();
+  bool ScanForHomeBlock();
   bool MountIndexFile();
   bool MountStorageBitmap();
   void ReleaseReservedFiles();

@@ -14,6 +14,7 @@ constexpr int kDepthLimit = 256;
 bool DirectoryVisit::Enter(const VolumePath& path) {
   if (!path.has_directory || state_.ConnectedHandle == -1) return true;
   saved_id_ = engine_.CurrentDirectoryId();
+  saved_trail_ = engine_.DirectoryTrail();
   saved_text_ = state_.CurrentDirectory;
   entered_ = true;
   std::string target = DirectoryText(path, state_.CurrentDirectory);
@@ -40,7 +41,7 @@ void DirectoryVisit::Leave() {
   if (!entered_) return;
   entered_ = false;
   state_.CurrentDirectory = saved_text_;
-  if (engine_.ChangeDirTo(saved_id_) != 0) {
+  if (engine_.ChangeDirTo(saved_id_, saved_trail_) != 0) {
     // The directory that was current is gone or unreadable: the top is always there.
     ErrorMessage(msg::kCantOpenDirectory, saved_text_.c_str(), ErrorText(engine_).c_str());
     engine_.ChangeDirTo(ods2::kMasterDirectoryId);

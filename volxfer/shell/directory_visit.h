@@ -28,6 +28,7 @@ class DirectoryVisit {
   ShellState& state_;
   bool entered_ = false;
   ods2::FileId saved_id_{};
+  std::vector<ods2::FileId> saved_trail_;  // the way back up from it
   std::string saved_text_;
 };
 

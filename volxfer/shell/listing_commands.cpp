@@ -97,8 +97,10 @@ void Shell::Listing(Words words, ListingStyle style) {
   int count = 0;
   unsigned long used = 0, allocated = 0;
   do {
-    PrintListingEntry(info, style);
-    if (engine_.LastError() != ods2::ErrNone) ErrorMessage(msg::kPlainText, ErrorText(engine_).c_str());
+    // An entry whose header is damaged shows its name and why, and the listing goes on.
+    bool damaged = engine_.LastError() != ods2::ErrNone;
+    PrintListingEntry(info, damaged ? ListingStyle::kBrief : style);
+    if (damaged) ErrorMessage(msg::kPlainText, ErrorText(engine_).c_str());
     ++count;
     used += info.used_blocks;
     allocated += info.allocated_blocks;
@@ -136,14 +138,19 @@ void Shell::Ls(Words words) {
   ods2::FileInfo info;
   int count = 0;
   while (engine_.DirSearch(pattern.c_str(), &info) == 0) {
+    if (engine_.LastError() != ods2::ErrNone) {
+      Print("%s\n", info.name.c_str());
+      ErrorMessage(msg::kPlainText, ErrorText(engine_).c_str());
+      ++count;
+      continue;
+    }
     Print(msg::kLsEntry, info.name.c_str(), info.owner_member, info.owner_group);
-    std::uint32_t bytes = info.eof_vbn != 0 ? (info.eof_vbn - 1) * 512u + info.first_free_byte : 0;
-    Print(msg::kLsSize, static_cast<int>(info.eof_vbn), static_cast<int>(bytes));
+    // Files of 2 GiB and more: the byte count is taken and shown in 64 bits.
+    std::uint64_t bytes = info.eof_vbn != 0 ? (info.eof_vbn - 1ull) * 512u + info.first_free_byte : 0;
+    Print(msg::kLsSize, static_cast<unsigned long>(info.eof_vbn), static_cast<unsigned long long>(bytes));
     Print("%s", ProtectionText(info.protection).c_str());
     Print("%s%s", msg::kLsCreated, DateText(info.creation).c_str());
     Print("%s%s\n", msg::kLsRevised, DateText(info.revision).c_str());
-    std::fflush(stdout);
-    if (engine_.LastError() != ods2::ErrNone) ErrorMessage(msg::kPlainText, ErrorText(engine_).c_str());
     ++count;
   }
   if (engine_.LastError() != ods2::ErrFileNotFound) ErrorMessage(msg::kCantList, ErrorText(engine_).c_str());

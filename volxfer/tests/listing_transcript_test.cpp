@@ -1,6 +1,7 @@
 // End-to-end transcripts of the built program on volumes the fixture builder writes: the cases
 // the reference volumes do not hold (wildcards, long names, block-end records, damaged entries).
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -25,8 +26,9 @@ std::string ReadAll(const std::string& path) {
   return s.str();
 }
 
-// Runs volxfer with `script` on standard input in a folder holding `image` as vol.img.
-Transcript RunVolxfer(const std::vector<std::uint8_t>& image, const std::string& script) {
+// Runs volxfer with `script` on standard input in a folder holding `image` as vol.img; a script
+// in which a command fails ends with status 1.
+Transcript RunVolxfer(const std::vector<std::uint8_t>& image, const std::string& script, int status = 0) {
   std::filesystem::path folder =
       std::filesystem::temp_directory_path() / ("vxt-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
@@ -34,7 +36,8 @@ Transcript RunVolxfer(const std::vector<std::uint8_t>& image, const std::string&
       .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
   std::ofstream((folder / "script").string()) << "open vol.img ro\n" << script << "bye\n";
   std::string command = "cd '" + folder.string() + "' && TZ=UTC '" VOLXFER_EXE "' < script > out 2> err";
-  EXPECT_EQ(std::system(command.c_str()), 0);
+  int result = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(result) && WEXITSTATUS(result) == status) << result;
   Transcript t{ReadAll((folder / "out").string()), ReadAll((folder / "err").string())};
   std::filesystem::remove_all(folder);
   return t;
@@ -119,14 +122,85 @@ TEST(ListingTranscript, DatesAndProtectionComeFromTheHeader) {
   EXPECT_NE(Body(t).find("D.TXT;1              (WED,R,RWED,)\n"), std::string::npos) << Body(t);
 }
 
-TEST(ListingTranscript, ADamagedEntryCutsTheListingShortAndSaysSo) {
+TEST(ListingTranscript, ADamagedHeaderShowsItsEntryWithTheErrorAndTheListingGoesOn) {
   VolumeBuilder builder(800, 1);
   builder.AddFile({.name = "A.TXT", .data = test::Bytes(5, 1)});
   builder.AddFile({.name = "B.TXT", .data = test::Bytes(5, 1), .bad_checksum = true});
-  Transcript t = RunVolxfer(builder.Build(), "dir *.TXT\nls *.TXT\n");
-  EXPECT_EQ(t.err,
-            "%XFR-E-ERROR: Invalid file header.\n%XFR-E-ERROR: Can't list directory. Invalid file header.\n");
-  EXPECT_NE(Body(t).find("A.TXT;1\n\nTotal of 1 files.\n"), std::string::npos) << Body(t);
+  builder.AddFile({.name = "C.TXT", .data = test::Bytes(700, 1)});
+  Transcript t = RunVolxfer(builder.Build(), "dir/size *.TXT\nls *.TXT\nget c.txt\n", 1);
+  EXPECT_EQ(t.err, "%XFR-E-ERROR: Invalid file header.\n%XFR-E-ERROR: Invalid file header.\n");
+  EXPECT_NE(Body(t).find("A.TXT;1                    1/1      \n"
+                         "B.TXT;1\n"
+                         "C.TXT;1                    2/2      \n"
+                         "\nTotal of 3 files, 3/3 blocks.\n"),
+            std::string::npos)
+      << Body(t);
+  EXPECT_NE(Body(t).find("\nB.TXT;1\nC.TXT;1\n\tOwner: [1,1]\tSize: 2 (700 bytes)"), std::string::npos)
+      << Body(t);
+  EXPECT_NE(Body(t).find("Total of 3 files\n"), std::string::npos) << Body(t);
+  EXPECT_NE(Body(t).find("Transfer complete."), std::string::npos) << Body(t);
+}
+
+// One directory record naming `name` (version 1) with file identifier (number, 1, 0), then the
+// end-of-block mark.
+std::vector<std::uint8_t> RecordNaming(const std::string& name, std::uint16_t number) {
+  std::vector<std::uint8_t> r(512, 0);
+  std::size_t pad = name.size() % 2;
+  ods2::PutU16(r, 0, static_cast<std::uint16_t>(4 + name.size() + pad + 8));
+  ods2::PutU16(r, 2, 0xFFFF);
+  r[5] = static_cast<std::uint8_t>(name.size());
+  std::copy(name.begin(), name.end(), r.begin() + 6);
+  std::size_t at = 6 + name.size() + pad;
+  ods2::PutU16(r, at, 1);
+  ods2::FileId{number, 1, 0, 0}.Write(r, at + 2);
+  ods2::PutU16(r, at + 8, 0xFFFF);
+  return r;
+}
+
+TEST(ListingTranscript, CdupFromAnAliasGoesBackTheWayItCameAndPwdSaysWhere) {
+  // A holds B; C holds ALIAS.DIR, a second entry for B (whose back link is A), as on VMS system
+  // disks. Directory numbers follow the six reserved files: A 7, B 8, C 9.
+  VolumeBuilder builder(800, 1);
+  builder.AddDirectory({.name = "A"});
+  builder.AddDirectory({.name = "B", .parent = "A"});
+  builder.AddDirectory({.name = "C", .raw_records = RecordNaming("ALIAS.DIR", 8)});
+  builder.AddFile({.name = "INB.TXT", .directory = "B", .data = test::Bytes(5, 1)});
+  // A listing of another directory by its path in between leaves the way back as it was.
+  Transcript t =
+      RunVolxfer(builder.Build(), "cd c\ncd alias\ndir\ndir [000000.A]\ncdup\npwd\ndir\ncdup\npwd\n");
+  EXPECT_EQ(t.err, "");
+  std::string body = Body(t);
+  EXPECT_NE(body.find("Working directory is [000000.C.ALIAS]\n\nDirectory DKA100:[000000.C.ALIAS]\n\n"
+                      "INB.TXT;1\n"),
+            std::string::npos)
+      << body;
+  std::size_t up = body.rfind("Working directory is [000000.C]\n");
+  ASSERT_NE(up, std::string::npos) << body;
+  std::string after_cdup = body.substr(up);
+  EXPECT_NE(after_cdup.find("Directory DKA100:[000000.C]\n\nALIAS.DIR;1\n"), std::string::npos) << body;
+  EXPECT_EQ(after_cdup.find("B.DIR;1"), std::string::npos) << body;
+  EXPECT_NE(after_cdup.find("Working directory is [000000]\n"), std::string::npos) << body;
+}
+
+TEST(ListingTranscript, LsCountsBytesOfFilesOfTwoGibibytesAndMore) {
+  // Headers claiming large allocations: a listing reads no data, so the blocks need not exist.
+  VolumeBuilder builder(800, 1);
+  builder.AddFile({.name = "TWO.BIN",
+                   .data = test::Bytes(5, 1),
+                   .eof_vbn = 4194305,
+                   .first_free_byte = 0,
+                   .allocated_vbn = 4194304});
+  builder.AddFile({.name = "FOUR.BIN",
+                   .data = test::Bytes(5, 1),
+                   .eof_vbn = 9000001,
+                   .first_free_byte = 7,
+                   .allocated_vbn = 9000001});
+  Transcript t = RunVolxfer(builder.Build(), "ls *.BIN\n");
+  EXPECT_EQ(t.err, "");
+  EXPECT_NE(Body(t).find("TWO.BIN;1\n\tOwner: [1,1]\tSize: 4194305 (2147483648 bytes)"), std::string::npos)
+      << Body(t);
+  EXPECT_NE(Body(t).find("FOUR.BIN;1\n\tOwner: [1,1]\tSize: 9000001 (4608000007 bytes)"), std::string::npos)
+      << Body(t);
 }
 
 }  // namespace

@@ -54,13 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
                     BinaryCase{"large contiguous", 300 * 512 + 1, {}, 0, {}, true}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
-TEST(StreamOpen, HoldsASmallContiguousFileWholeAndALargeOneThroughOneBlock) {
-  VolumeBuilder builder(900, 1);
+TEST(StreamOpen, ReadsThroughAWindowOfTheFileUpToOneMegabyte) {
+  VolumeBuilder builder(6000, 1);
   builder.AddFile({.name = "SMALL.BIN", .data = test::Bytes(3 * 512, 1), .contiguous = true});
-  builder.AddFile({.name = "LARGE.BIN", .data = test::Bytes(300 * 512, 1), .contiguous = true});
+  builder.AddFile({.name = "LARGE.BIN", .data = test::Bytes(300 * 512, 1), .extents = {100, 200}});
+  builder.AddFile({.name = "HUGE.BIN", .data = test::Bytes(3000 * 512, 1), .contiguous = true});
+  builder.AddFile({.name = "EMPTY.BIN"});
   MountedImage m(builder.Build(), true);
   ASSERT_TRUE(m.mounted());
-  for (auto [name, blocks] : {std::pair{"SMALL.BIN", 3u}, std::pair{"LARGE.BIN", 1u}}) {
+  for (auto [name, blocks] : {std::pair{"SMALL.BIN", 3u}, std::pair{"LARGE.BIN", 300u},
+                              std::pair{"HUGE.BIN", 2048u}, std::pair{"EMPTY.BIN", 1u}}) {
     ASSERT_EQ(m.engine().StreamOpen(name, false), 0) << name;
     EXPECT_EQ(m.engine().stream()->window()->count, blocks) << name;
     m.engine().StreamClose();

@@ -236,7 +236,7 @@ struct VolumeBuilder::Run {
       h.characteristics = (f.marked_for_delete ? 1u << 15 : 0) | (f.contiguous ? 1u << 7 : 0);
       h.record_type = f.record_type;
       h.record_attributes = f.record_attributes;
-      h.allocated = static_cast<std::uint32_t>(out.lbns.size());
+      h.allocated = f.allocated_vbn.value_or(static_cast<std::uint32_t>(out.lbns.size()));
       h.eof_vbn = f.eof_vbn.value_or(static_cast<std::uint32_t>(f.data.size() / kBlock + 1));
       h.first_free_byte = f.first_free_byte.value_or(static_cast<std::uint16_t>(f.data.size() % kBlock));
       h.back_link = directory_ids.at(f.directory);

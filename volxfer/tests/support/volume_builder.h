@@ -34,6 +34,7 @@ struct BuilderFile {
   std::uint8_t entry_rvn = 0;
   std::optional<std::uint32_t> eof_vbn{};  // overrides the end of file the data gives
   std::optional<std::uint16_t> first_free_byte{};
+  std::optional<std::uint32_t> allocated_vbn{};  // overrides the allocation the extents give
   bool marked_for_delete = false;
   bool contiguous = false;  // marks the header contiguous; give it no extents
   // Listed in a record of its own after the name-ordered ones (as software that appends does).
