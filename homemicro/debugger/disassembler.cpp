@@ -5,11 +5,6 @@ namespace {
 
 constexpr std::string_view kTakenMark = "            TRUE";
 
-// Twice the sign-extended low byte: -256 .. +254.
-int BranchDisplacement(uint16_t word) {
-  return 2 * static_cast<int8_t>(word & 0377);
-}
-
 }  // namespace
 
 uint16_t Disassembler::NextWord() {

@@ -1,6 +1,6 @@
 // Turns instruction words of the emulated memory into text in homemicro's upper-case octal
-// notation. Memory is read through a caller-supplied word reader, so the debugger needs nothing
-// of the machine core: the tracer and bkrun pass the core's ReadWord, with its side effects.
+// notation. The instruction set is the core's own description; memory is read through a
+// caller-supplied word reader: the tracer and bkrun pass the core's ReadWord, with its side effects.
 #pragma once
 
 #include <cstdint>

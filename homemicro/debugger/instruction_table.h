@@ -1,5 +1,5 @@
-// The decoding table of the K1801VM1 instruction words, shared by the disassembler and the
-// assembler so that the two read and write the same notation.
+// The instruction set as the disassembler and the assembler read it: the core's own description
+// (homemicro/core/decode.h), so what is shown and assembled is what the core runs.
 #pragma once
 
 #include <cstdint>
@@ -7,33 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include "homemicro/core/decode.h"
+
 namespace homemicro::debugger {
 
-// How the bits after the opcode are written.
-enum class OperandForm : uint8_t {
-  kNone,            // HALT
-  kDestination,     // CLR dd (bits 5..0)
-  kSourceDest,      // MOV ss,dd (bits 11..6, 5..0)
-  kRegisterDest,    // XOR r,dd (register in bits 8..6)
-  kRegister,        // RTS R (register in bits 2..0)
-  kBranch,          // BR target (signed word offset in bits 7..0)
-  kSob,             // SOB r,target (backward word offset in bits 5..0)
-  kMark,            // MARK n (bits 5..0)
-  kTrapCode,        // EMT n (bits 7..0)
-  kConditionCodes,  // CLC, SET CV ... (code bits 3..0, set/clear bit 4)
-};
+using OperandForm = homemicro::OperandForm;
+using InstructionRow = homemicro::InstructionDescription;
 
-struct InstructionRow {
-  uint16_t first;  // inclusive range of instruction words
-  uint16_t last;
-  std::string_view mnemonic;  // empty for the condition code group, named per word
-  OperandForm form;
-};
-
-// Rows sorted by first word, non-overlapping; words in no row are data ("WORD n").
+// Every row of the core's description.
 std::span<const InstructionRow> InstructionTable();
 
-// The row that decodes `word`, or nullptr for an undefined code.
+// The row that decodes `word`, or nullptr for an undefined code ("WORD n").
 const InstructionRow* FindInstruction(uint16_t word);
 
 // Register name by number 0..7: R0..R5, SP, PC.
@@ -52,7 +36,7 @@ struct ConditionCodes {
 };
 
 // Whether the branch word (one of the fifteen conditional or unconditional branches) would be
-// taken with these condition codes.
+// taken with these condition codes: the core's own condition.
 bool BranchConditionHolds(uint16_t word, ConditionCodes flags);
 
 }  // namespace homemicro::debugger

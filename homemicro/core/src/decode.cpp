@@ -1,6 +1,5 @@
-// The opcode map, written once as bit patterns (bit 15, then five octal digits of three bits;
-// 'x' matches either value). Where patterns overlap, the one with more fixed bits wins; a word
-// that no pattern matches is reserved and traps through 010.
+// The instruction set rows and the tables built from them once: for each of the 65536 words,
+// the row that decodes it (a word that no pattern matches is reserved and traps through 010).
 #include "homemicro/core/decode.h"
 
 #include <array>
@@ -11,53 +10,90 @@
 namespace homemicro {
 namespace {
 
-struct OpcodePattern {
-  std::string_view bits;
-  Operation operation;
-};
-
 using enum Operation;
+using enum OperandForm;
 
-constexpr OpcodePattern kOpcodePatterns[] = {
-    {"0 000 000 000 000 000", HALT},    {"0 000 000 000 000 001", WAIT},
-    {"0 000 000 000 000 010", RTI},     {"0 000 000 000 000 011", BPT},
-    {"0 000 000 000 000 100", IOT},     {"0 000 000 000 000 101", RESET},
-    {"0 000 000 000 000 110", RTT},     {"0 000 000 001 xxx xxx", JMP},
-    {"0 000 000 010 000 xxx", RTS},     {"0 000 000 010 100 000", NOP},
-    {"0 000 000 010 10x xxx", ClearCondition},
-    {"0 000 000 010 110 000", NOP},     {"0 000 000 010 11x xxx", SetCondition},
-    {"0 000 000 011 xxx xxx", SWAB},    {"0 000 000 1xx xxx xxx", BR},
-    {"0 000 001 0xx xxx xxx", BNE},     {"0 000 001 1xx xxx xxx", BEQ},
-    {"0 000 010 0xx xxx xxx", BGE},     {"0 000 010 1xx xxx xxx", BLT},
-    {"0 000 011 0xx xxx xxx", BGT},     {"0 000 011 1xx xxx xxx", BLE},
-    {"0 000 100 xxx xxx xxx", JSR},
-    {"0 000 101 000 xxx xxx", CLR},     {"0 000 101 001 xxx xxx", COM},
-    {"0 000 101 010 xxx xxx", INC},     {"0 000 101 011 xxx xxx", DEC},
-    {"0 000 101 100 xxx xxx", NEG},     {"0 000 101 101 xxx xxx", ADC},
-    {"0 000 101 110 xxx xxx", SBC},     {"0 000 101 111 xxx xxx", TST},
-    {"0 000 110 000 xxx xxx", ROR},     {"0 000 110 001 xxx xxx", ROL},
-    {"0 000 110 010 xxx xxx", ASR},     {"0 000 110 011 xxx xxx", ASL},
-    {"0 000 110 100 xxx xxx", MARK},    {"0 000 110 111 xxx xxx", SXT},
-    {"0 001 xxx xxx xxx xxx", MOV},     {"0 010 xxx xxx xxx xxx", CMP},
-    {"0 011 xxx xxx xxx xxx", BIT},     {"0 100 xxx xxx xxx xxx", BIC},
-    {"0 101 xxx xxx xxx xxx", BIS},     {"0 110 xxx xxx xxx xxx", ADD},
-    {"0 111 100 xxx xxx xxx", XOR},     {"0 111 111 xxx xxx xxx", SOB},
-    {"1 000 000 0xx xxx xxx", BPL},     {"1 000 000 1xx xxx xxx", BMI},
-    {"1 000 001 0xx xxx xxx", BHI},     {"1 000 001 1xx xxx xxx", BLOS},
-    {"1 000 010 0xx xxx xxx", BVC},     {"1 000 010 1xx xxx xxx", BVS},
-    {"1 000 011 0xx xxx xxx", BCC},     {"1 000 011 1xx xxx xxx", BCS},
-    {"1 000 100 0xx xxx xxx", EMT},     {"1 000 100 1xx xxx xxx", TRAP},
-    {"1 000 101 000 xxx xxx", CLRB},    {"1 000 101 001 xxx xxx", COMB},
-    {"1 000 101 010 xxx xxx", INCB},    {"1 000 101 011 xxx xxx", DECB},
-    {"1 000 101 100 xxx xxx", NEGB},    {"1 000 101 101 xxx xxx", ADCB},
-    {"1 000 101 110 xxx xxx", SBCB},    {"1 000 101 111 xxx xxx", TSTB},
-    {"1 000 110 000 xxx xxx", RORB},    {"1 000 110 001 xxx xxx", ROLB},
-    {"1 000 110 010 xxx xxx", ASRB},    {"1 000 110 011 xxx xxx", ASLB},
-    {"1 000 110 100 xxx xxx", MTPS},    {"1 000 110 111 xxx xxx", MFPS},
-    {"1 001 xxx xxx xxx xxx", MOVB},    {"1 010 xxx xxx xxx xxx", CMPB},
-    {"1 011 xxx xxx xxx xxx", BITB},    {"1 100 xxx xxx xxx xxx", BICB},
-    {"1 101 xxx xxx xxx xxx", BISB},    {"1 110 xxx xxx xxx xxx", SUB},
+constexpr InstructionDescription kInstructionSet[] = {
+    {"0 000 000 000 000 000", HALT, "HALT", kNone},
+    {"0 000 000 000 000 001", WAIT, "WAIT", kNone},
+    {"0 000 000 000 000 010", RTI, "RTI", kNone},
+    {"0 000 000 000 000 011", BPT, "BPT", kNone},
+    {"0 000 000 000 000 100", IOT, "IOT", kNone},
+    {"0 000 000 000 000 101", RESET, "RESET", kNone},
+    {"0 000 000 000 000 110", RTT, "RTT", kNone},
+    {"0 000 000 001 xxx xxx", JMP, "JMP", kDestination},
+    {"0 000 000 010 000 xxx", RTS, "RTS", kRegister},
+    {"0 000 000 010 000 111", RTS, "RET", kNone},
+    {"0 000 000 010 100 000", NOP, "NOP", kNone},
+    {"0 000 000 010 10x xxx", ClearCondition, "", kConditionCodes},
+    {"0 000 000 010 110 000", NOP, "NOP260", kNone},
+    {"0 000 000 010 11x xxx", SetCondition, "", kConditionCodes},
+    {"0 000 000 011 xxx xxx", SWAB, "SWAB", kDestination},
+    {"0 000 000 1xx xxx xxx", BR, "BR", kBranch},
+    {"0 000 001 0xx xxx xxx", BNE, "BNE", kBranch},
+    {"0 000 001 1xx xxx xxx", BEQ, "BEQ", kBranch},
+    {"0 000 010 0xx xxx xxx", BGE, "BGE", kBranch},
+    {"0 000 010 1xx xxx xxx", BLT, "BLT", kBranch},
+    {"0 000 011 0xx xxx xxx", BGT, "BGT", kBranch},
+    {"0 000 011 1xx xxx xxx", BLE, "BLE", kBranch},
+    {"0 000 100 xxx xxx xxx", JSR, "JSR", kRegisterDest},
+    {"0 000 100 111 xxx xxx", JSR, "CALL", kDestination},
+    {"0 000 101 000 xxx xxx", CLR, "CLR", kDestination},
+    {"0 000 101 001 xxx xxx", COM, "COM", kDestination},
+    {"0 000 101 010 xxx xxx", INC, "INC", kDestination},
+    {"0 000 101 011 xxx xxx", DEC, "DEC", kDestination},
+    {"0 000 101 100 xxx xxx", NEG, "NEG", kDestination},
+    {"0 000 101 101 xxx xxx", ADC, "ADC", kDestination},
+    {"0 000 101 110 xxx xxx", SBC, "SBC", kDestination},
+    {"0 000 101 111 xxx xxx", TST, "TST", kDestination},
+    {"0 000 110 000 xxx xxx", ROR, "ROR", kDestination},
+    {"0 000 110 001 xxx xxx", ROL, "ROL", kDestination},
+    {"0 000 110 010 xxx xxx", ASR, "ASR", kDestination},
+    {"0 000 110 011 xxx xxx", ASL, "ASL", kDestination},
+    {"0 000 110 100 xxx xxx", MARK, "MARK", kMark},
+    {"0 000 110 111 xxx xxx", SXT, "SXT", kDestination},
+    {"0 001 xxx xxx xxx xxx", MOV, "MOV", kSourceDest},
+    {"0 010 xxx xxx xxx xxx", CMP, "CMP", kSourceDest},
+    {"0 011 xxx xxx xxx xxx", BIT, "BIT", kSourceDest},
+    {"0 100 xxx xxx xxx xxx", BIC, "BIC", kSourceDest},
+    {"0 101 xxx xxx xxx xxx", BIS, "BIS", kSourceDest},
+    {"0 110 xxx xxx xxx xxx", ADD, "ADD", kSourceDest},
+    {"0 111 100 xxx xxx xxx", XOR, "XOR", kRegisterDest},
+    {"0 111 111 xxx xxx xxx", SOB, "SOB", kSob},
+    {"1 000 000 0xx xxx xxx", BPL, "BPL", kBranch},
+    {"1 000 000 1xx xxx xxx", BMI, "BMI", kBranch},
+    {"1 000 001 0xx xxx xxx", BHI, "BHI", kBranch},
+    {"1 000 001 1xx xxx xxx", BLOS, "BLOS", kBranch},
+    {"1 000 010 0xx xxx xxx", BVC, "BVC", kBranch},
+    {"1 000 010 1xx xxx xxx", BVS, "BVS", kBranch},
+    {"1 000 011 0xx xxx xxx", BCC, "BCC", kBranch},
+    {"1 000 011 1xx xxx xxx", BCS, "BCS", kBranch},
+    {"1 000 100 0xx xxx xxx", EMT, "EMT", kTrapCode},
+    {"1 000 100 1xx xxx xxx", TRAP, "TRAP", kTrapCode},
+    {"1 000 101 000 xxx xxx", CLRB, "CLRB", kDestination},
+    {"1 000 101 001 xxx xxx", COMB, "COMB", kDestination},
+    {"1 000 101 010 xxx xxx", INCB, "INCB", kDestination},
+    {"1 000 101 011 xxx xxx", DECB, "DECB", kDestination},
+    {"1 000 101 100 xxx xxx", NEGB, "NEGB", kDestination},
+    {"1 000 101 101 xxx xxx", ADCB, "ADCB", kDestination},
+    {"1 000 101 110 xxx xxx", SBCB, "SBCB", kDestination},
+    {"1 000 101 111 xxx xxx", TSTB, "TSTB", kDestination},
+    {"1 000 110 000 xxx xxx", RORB, "RORB", kDestination},
+    {"1 000 110 001 xxx xxx", ROLB, "ROLB", kDestination},
+    {"1 000 110 010 xxx xxx", ASRB, "ASRB", kDestination},
+    {"1 000 110 011 xxx xxx", ASLB, "ASLB", kDestination},
+    {"1 000 110 100 xxx xxx", MTPS, "MTPS", kDestination},
+    {"1 000 110 111 xxx xxx", MFPS, "MFPS", kDestination},
+    {"1 001 xxx xxx xxx xxx", MOVB, "MOVB", kSourceDest},
+    {"1 010 xxx xxx xxx xxx", CMPB, "CMPB", kSourceDest},
+    {"1 011 xxx xxx xxx xxx", BITB, "BITB", kSourceDest},
+    {"1 100 xxx xxx xxx xxx", BICB, "BICB", kSourceDest},
+    {"1 101 xxx xxx xxx xxx", BISB, "BISB", kSourceDest},
+    {"1 110 xxx xxx xxx xxx", SUB, "SUB", kSourceDest},
 };
+
+constexpr uint8_t kNoRow = 0377;
+static_assert(std::size(kInstructionSet) < kNoRow);
 
 struct MaskAndValue {
   uint16_t mask = 0, value = 0;
@@ -79,20 +115,34 @@ constexpr MaskAndValue Compile(std::string_view bits) {
   return m;
 }
 
-std::array<Operation, 0200000> BuildOperationTable() {
-  std::array<Operation, 0200000> table{};
+// For each word, the index of the row with the most fixed bits that matches it.
+std::array<uint8_t, 0200000> BuildRowTable() {
+  std::array<uint8_t, 0200000> table{};
   std::array<int, 0200000> bestFixed{};
-  table.fill(Reserved);
+  table.fill(kNoRow);
   bestFixed.fill(-1);
-  for (const auto& pattern : kOpcodePatterns) {
-    const MaskAndValue m = Compile(pattern.bits);
-    for (uint32_t word = 0; word < 0200000; ++word) {
+  for (size_t row = 0; row < std::size(kInstructionSet); ++row) {
+    const MaskAndValue m = Compile(kInstructionSet[row].bits);
+    for (uint32_t word = m.value; word < 0200000; ++word) {
       if ((word & m.mask) == m.value && m.fixedBits > bestFixed[word]) {
-        table[word] = pattern.operation;
+        table[word] = static_cast<uint8_t>(row);
         bestFixed[word] = m.fixedBits;
       }
     }
   }
+  return table;
+}
+
+const std::array<uint8_t, 0200000>& RowTable() {
+  static const std::array<uint8_t, 0200000> table = BuildRowTable();
+  return table;
+}
+
+std::array<Operation, 0200000> BuildOperationTable() {
+  std::array<Operation, 0200000> table{};
+  const auto& rows = RowTable();
+  for (uint32_t word = 0; word < 0200000; ++word)
+    table[word] = rows[word] == kNoRow ? Reserved : kInstructionSet[rows[word]].operation;
   return table;
 }
 
@@ -103,18 +153,24 @@ const std::array<Operation, 0200000>& OperationTable() {
   return table;
 }
 
-Operation DecodeOperation(uint16_t word) { return OperationTable()[word]; }
+std::span<const InstructionDescription> InstructionDescriptions() {
+  return kInstructionSet;
+}
+
+const InstructionDescription* DescribeInstruction(uint16_t word) {
+  const uint8_t row = RowTable()[word];
+  return row == kNoRow ? nullptr : &kInstructionSet[row];
+}
+
+Operation DecodeOperation(uint16_t word) {
+  return OperationTable()[word];
+}
 
 std::string_view OperationName(Operation op) {
-  static constexpr std::string_view kNames[] = {
-      "", "HALT", "WAIT", "RTI", "BPT", "IOT", "RESET", "RTT", "JMP", "RTS", "NOP", "", "", "SWAB",
-      "BR", "BNE", "BEQ", "BGE", "BLT", "BGT", "BLE", "JSR", "CLR", "COM", "INC", "DEC", "NEG", "ADC",
-      "SBC", "TST", "ROR", "ROL", "ASR", "ASL", "MARK", "SXT", "MOV", "CMP", "BIT", "BIC", "BIS", "ADD",
-      "XOR", "SOB", "BPL", "BMI", "BHI", "BLOS", "BVC", "BVS", "BCC", "BCS", "EMT", "TRAP", "CLRB",
-      "COMB", "INCB", "DECB", "NEGB", "ADCB", "SBCB", "TSTB", "RORB", "ROLB", "ASRB", "ASLB", "MTPS",
-      "MFPS", "MOVB", "CMPB", "BITB", "BICB", "BISB", "SUB"};
-  static_assert(std::size(kNames) == static_cast<size_t>(SUB) + 1);
-  return kNames[static_cast<size_t>(op)];
+  // The main row of an operation comes first.
+  for (const InstructionDescription& row : kInstructionSet)
+    if (row.operation == op) return row.mnemonic;
+  return "";
 }
 
 }  // namespace homemicro

@@ -32,7 +32,9 @@ struct CmpOp {
   static constexpr bool kByte = B;
   static constexpr StoreKind kStore = StoreKind::None;
   static uint32_t Result(uint16_t s, uint16_t d) { return static_cast<uint32_t>(s - d); }
-  static void SetFlags(MachineState& st, uint16_t s, uint16_t d, uint32_t r) { alu::SetSubtractFlags<B>(st, s, d, r); }
+  static void SetFlags(MachineState& st, uint16_t s, uint16_t d, uint32_t r) {
+    alu::SetSubtractFlags<B>(st, s, d, r);
+  }
 };
 template <bool B>
 struct BitOp {
@@ -59,7 +61,9 @@ struct AddOp {
   static constexpr bool kByte = false;
   static constexpr StoreKind kStore = StoreKind::Plain;
   static uint32_t Result(uint16_t s, uint16_t d) { return static_cast<uint32_t>(s) + d; }
-  static void SetFlags(MachineState& st, uint16_t s, uint16_t d, uint32_t r) { alu::SetAddFlags(st, s, d, r); }
+  static void SetFlags(MachineState& st, uint16_t s, uint16_t d, uint32_t r) {
+    alu::SetAddFlags(st, s, d, r);
+  }
 };
 struct SubOp {
   static constexpr bool kByte = false;
@@ -309,26 +313,13 @@ struct Jsr {
 
 // --- instructions without operand modes ---
 
-template <bool (*Condition)(const MachineState&)>
+// The condition is the shared one of decode.h; with the operation a constant it folds away.
+template <Operation Op>
 void Branch(Machine& m) {
   MachineState& st = m.State();
-  if (Condition(st)) st.R[kPC] = static_cast<uint16_t>(st.R[kPC] + BranchDisplacement(st.Opcode));
+  if (BranchConditionHolds(Op, st.FlagN, st.FlagZ, st.FlagV, st.FlagC))
+    st.R[kPC] = static_cast<uint16_t>(st.R[kPC] + BranchDisplacement(st.Opcode));
 }
-bool Always(const MachineState&) { return true; }
-bool Ne(const MachineState& s) { return !s.FlagZ; }
-bool Eq(const MachineState& s) { return s.FlagZ; }
-bool Ge(const MachineState& s) { return (s.FlagN ^ s.FlagV) == 0; }
-bool Lt(const MachineState& s) { return (s.FlagN ^ s.FlagV) != 0; }
-bool Gt(const MachineState& s) { return !s.FlagZ && (s.FlagN ^ s.FlagV) == 0; }
-bool Le(const MachineState& s) { return s.FlagZ || (s.FlagN ^ s.FlagV) != 0; }
-bool Pl(const MachineState& s) { return !s.FlagN; }
-bool Mi(const MachineState& s) { return s.FlagN; }
-bool Hi(const MachineState& s) { return !s.FlagC && !s.FlagZ; }
-bool Los(const MachineState& s) { return s.FlagC || s.FlagZ; }
-bool Vc(const MachineState& s) { return !s.FlagV; }
-bool Vs(const MachineState& s) { return s.FlagV; }
-bool Cc(const MachineState& s) { return !s.FlagC; }
-bool Cs(const MachineState& s) { return s.FlagC; }
 
 void Rts(Machine& m) {
   auto& R = m.State().R;
@@ -364,14 +355,20 @@ void ConditionCodes(Machine& m) {
   if (op & 001) st.FlagC = value;
 }
 
-void Halt(Machine& m) { m.BusError(); }
+void Halt(Machine& m) {
+  m.BusError();
+}
 void Nothing(Machine&) {}
-void Rti(Machine& m) { m.ReturnFromTrap(); }
+void Rti(Machine& m) {
+  m.ReturnFromTrap();
+}
 void Rtt(Machine& m) {
   m.ReturnFromTrap();
   m.State().TraceArmed = 1;
 }
-void Reset(Machine& m) { m.KeyboardReset(); }
+void Reset(Machine& m) {
+  m.KeyboardReset();
+}
 template <uint16_t Vector>
 void TrapTo(Machine& m) {
   m.Trap(Vector);
@@ -414,78 +411,152 @@ struct InstructionSet {
 InstructionSet::Handler InstructionSet::HandlerOf(Operation op, uint16_t w) {
   using enum Operation;
   switch (op) {
-    case Reserved: return TrapTo<kReservedInstructionVector>;
-    case HALT: return Halt;
-    case WAIT: case NOP: return Nothing;
-    case RTI: return Rti;
-    case BPT: return TrapTo<kBreakpointVector>;
-    case IOT: return TrapTo<kIotVector>;
-    case RESET: return Reset;
-    case RTT: return Rtt;
-    case JMP: return Single<Jmp>(w);
-    case RTS: return Rts;
-    case ClearCondition: case SetCondition: return ConditionCodes;
-    case SWAB: return Single<Swab>(w);
-    case BR: return Branch<Always>;
-    case BNE: return Branch<Ne>;
-    case BEQ: return Branch<Eq>;
-    case BGE: return Branch<Ge>;
-    case BLT: return Branch<Lt>;
-    case BGT: return Branch<Gt>;
-    case BLE: return Branch<Le>;
-    case JSR: return Single<Jsr>(w);
-    case CLR: return Single<SingleOperand<ClrOp<false>>>(w);
-    case COM: return Single<SingleOperand<ComOp<false>>>(w);
-    case INC: return Single<SingleOperand<IncOp<false>>>(w);
-    case DEC: return Single<SingleOperand<DecOp<false>>>(w);
-    case NEG: return Single<SingleOperand<NegOp<false>>>(w);
-    case ADC: return Single<SingleOperand<AdcOp<false>>>(w);
-    case SBC: return Single<SingleOperand<SbcOp<false>>>(w);
-    case TST: return Single<SingleOperand<TstOp<false>>>(w);
-    case ROR: return Single<SingleOperand<RorOp<false>>>(w);
-    case ROL: return Single<SingleOperand<RolOp<false>>>(w);
-    case ASR: return Single<SingleOperand<AsrOp<false>>>(w);
-    case ASL: return Single<SingleOperand<AslOp<false>>>(w);
-    case MARK: return Mark;
-    case SXT: return Single<Sxt>(w);
-    case MOV: return Double<DoubleOperand<MovOp<false>>>(w);
-    case CMP: return Double<DoubleOperand<CmpOp<false>>>(w);
-    case BIT: return Double<DoubleOperand<BitOp<false>>>(w);
-    case BIC: return Double<DoubleOperand<BicOp<false>>>(w);
-    case BIS: return Double<DoubleOperand<BisOp<false>>>(w);
-    case ADD: return Double<DoubleOperand<AddOp>>(w);
-    case XOR: return Single<Xor>(w);
-    case SOB: return Sob;
-    case BPL: return Branch<Pl>;
-    case BMI: return Branch<Mi>;
-    case BHI: return Branch<Hi>;
-    case BLOS: return Branch<Los>;
-    case BVC: return Branch<Vc>;
-    case BVS: return Branch<Vs>;
-    case BCC: return Branch<Cc>;
-    case BCS: return Branch<Cs>;
-    case EMT: return Emt;
-    case TRAP: return TrapTo<kTrapVector>;
-    case CLRB: return Single<SingleOperand<ClrOp<true>>>(w);
-    case COMB: return Single<SingleOperand<ComOp<true>>>(w);
-    case INCB: return Single<SingleOperand<IncOp<true>>>(w);
-    case DECB: return Single<SingleOperand<DecOp<true>>>(w);
-    case NEGB: return Single<SingleOperand<NegOp<true>>>(w);
-    case ADCB: return Single<SingleOperand<AdcOp<true>>>(w);
-    case SBCB: return Single<SingleOperand<SbcOp<true>>>(w);
-    case TSTB: return Single<SingleOperand<TstOp<true>>>(w);
-    case RORB: return Single<SingleOperand<RorOp<true>>>(w);
-    case ROLB: return Single<SingleOperand<RolOp<true>>>(w);
-    case ASRB: return Single<SingleOperand<AsrOp<true>>>(w);
-    case ASLB: return Single<SingleOperand<AslOp<true>>>(w);
-    case MTPS: return Single<Mtps>(w);
-    case MFPS: return Single<Mfps>(w);
-    case MOVB: return Double<DoubleOperand<MovOp<true>>>(w);
-    case CMPB: return Double<DoubleOperand<CmpOp<true>>>(w);
-    case BITB: return Double<DoubleOperand<BitOp<true>>>(w);
-    case BICB: return Double<DoubleOperand<BicOp<true>>>(w);
-    case BISB: return Double<DoubleOperand<BisOp<true>>>(w);
-    case SUB: return Double<DoubleOperand<SubOp>>(w);
+    case Reserved:
+      return TrapTo<kReservedInstructionVector>;
+    case HALT:
+      return Halt;
+    case WAIT:
+    case NOP:
+      return Nothing;
+    case RTI:
+      return Rti;
+    case BPT:
+      return TrapTo<kBreakpointVector>;
+    case IOT:
+      return TrapTo<kIotVector>;
+    case RESET:
+      return Reset;
+    case RTT:
+      return Rtt;
+    case JMP:
+      return Single<Jmp>(w);
+    case RTS:
+      return Rts;
+    case ClearCondition:
+    case SetCondition:
+      return ConditionCodes;
+    case SWAB:
+      return Single<Swab>(w);
+    case BR:
+      return Branch<BR>;
+    case BNE:
+      return Branch<BNE>;
+    case BEQ:
+      return Branch<BEQ>;
+    case BGE:
+      return Branch<BGE>;
+    case BLT:
+      return Branch<BLT>;
+    case BGT:
+      return Branch<BGT>;
+    case BLE:
+      return Branch<BLE>;
+    case JSR:
+      return Single<Jsr>(w);
+    case CLR:
+      return Single<SingleOperand<ClrOp<false>>>(w);
+    case COM:
+      return Single<SingleOperand<ComOp<false>>>(w);
+    case INC:
+      return Single<SingleOperand<IncOp<false>>>(w);
+    case DEC:
+      return Single<SingleOperand<DecOp<false>>>(w);
+    case NEG:
+      return Single<SingleOperand<NegOp<false>>>(w);
+    case ADC:
+      return Single<SingleOperand<AdcOp<false>>>(w);
+    case SBC:
+      return Single<SingleOperand<SbcOp<false>>>(w);
+    case TST:
+      return Single<SingleOperand<TstOp<false>>>(w);
+    case ROR:
+      return Single<SingleOperand<RorOp<false>>>(w);
+    case ROL:
+      return Single<SingleOperand<RolOp<false>>>(w);
+    case ASR:
+      return Single<SingleOperand<AsrOp<false>>>(w);
+    case ASL:
+      return Single<SingleOperand<AslOp<false>>>(w);
+    case MARK:
+      return Mark;
+    case SXT:
+      return Single<Sxt>(w);
+    case MOV:
+      return Double<DoubleOperand<MovOp<false>>>(w);
+    case CMP:
+      return Double<DoubleOperand<CmpOp<false>>>(w);
+    case BIT:
+      return Double<DoubleOperand<BitOp<false>>>(w);
+    case BIC:
+      return Double<DoubleOperand<BicOp<false>>>(w);
+    case BIS:
+      return Double<DoubleOperand<BisOp<false>>>(w);
+    case ADD:
+      return Double<DoubleOperand<AddOp>>(w);
+    case XOR:
+      return Single<Xor>(w);
+    case SOB:
+      return Sob;
+    case BPL:
+      return Branch<BPL>;
+    case BMI:
+      return Branch<BMI>;
+    case BHI:
+      return Branch<BHI>;
+    case BLOS:
+      return Branch<BLOS>;
+    case BVC:
+      return Branch<BVC>;
+    case BVS:
+      return Branch<BVS>;
+    case BCC:
+      return Branch<BCC>;
+    case BCS:
+      return Branch<BCS>;
+    case EMT:
+      return Emt;
+    case TRAP:
+      return TrapTo<kTrapVector>;
+    case CLRB:
+      return Single<SingleOperand<ClrOp<true>>>(w);
+    case COMB:
+      return Single<SingleOperand<ComOp<true>>>(w);
+    case INCB:
+      return Single<SingleOperand<IncOp<true>>>(w);
+    case DECB:
+      return Single<SingleOperand<DecOp<true>>>(w);
+    case NEGB:
+      return Single<SingleOperand<NegOp<true>>>(w);
+    case ADCB:
+      return Single<SingleOperand<AdcOp<true>>>(w);
+    case SBCB:
+      return Single<SingleOperand<SbcOp<true>>>(w);
+    case TSTB:
+      return Single<SingleOperand<TstOp<true>>>(w);
+    case RORB:
+      return Single<SingleOperand<RorOp<true>>>(w);
+    case ROLB:
+      return Single<SingleOperand<RolOp<true>>>(w);
+    case ASRB:
+      return Single<SingleOperand<AsrOp<true>>>(w);
+    case ASLB:
+      return Single<SingleOperand<AslOp<true>>>(w);
+    case MTPS:
+      return Single<Mtps>(w);
+    case MFPS:
+      return Single<Mfps>(w);
+    case MOVB:
+      return Double<DoubleOperand<MovOp<true>>>(w);
+    case CMPB:
+      return Double<DoubleOperand<CmpOp<true>>>(w);
+    case BITB:
+      return Double<DoubleOperand<BitOp<true>>>(w);
+    case BICB:
+      return Double<DoubleOperand<BicOp<true>>>(w);
+    case BISB:
+      return Double<DoubleOperand<BisOp<true>>>(w);
+    case SUB:
+      return Double<DoubleOperand<SubOp>>(w);
   }
   return TrapTo<kReservedInstructionVector>;
 }

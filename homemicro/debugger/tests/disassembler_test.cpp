@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -269,6 +270,48 @@ TEST(Disassembler, ListingFollowsInstructionLengths) {
   const DisassembledInstruction one = DisassembleAt(memory.Reader(), 01006);
   EXPECT_EQ(one.text, "CLR 1016");
   EXPECT_EQ(one.next, 01012);
+}
+
+// The disassembler against the core's decoding, word by word: a reserved code is a WORD, any
+// other shows its operation's mnemonic (or one of its other names), takes the words its operands
+// need, and a branch is judged as the core judges it.
+TEST(Disassembler, AgreesWithTheCoresDecodingForEveryWord) {
+  const std::map<std::string, std::string> otherNames = {{"RET", "RTS"}, {"CALL", "JSR"}, {"NOP260", "NOP"}};
+  int mismatches = 0;
+  for (uint32_t w = 0; w < 0200000; ++w) {
+    const auto word = static_cast<uint16_t>(w);
+    const Operation op = DecodeOperation(word);
+    for (const ConditionCodes flags : {ConditionCodes{}, ConditionCodes{true, false, true, true}}) {
+      const Listing l = DisassembleWords(01000, {word, 0, 0}, flags);
+      std::string mnemonic = l.text.substr(0, l.text.find(' '));
+      if (const auto other = otherNames.find(mnemonic); other != otherNames.end()) mnemonic = other->second;
+      const bool conditionCodes = op == Operation::ClearCondition || op == Operation::SetCondition;
+      const bool nameOk = op == Operation::Reserved ? mnemonic == "WORD"
+                          : conditionCodes          ? l.text == ConditionCodeText(word)
+                                                    : mnemonic == OperationName(op);
+      const unsigned operandWords = [&] {
+        const auto extra = [](unsigned field) {
+          return (field & 070) >= 060 || field == 027 || field == 037;
+        };
+        const InstructionDescription* row = DescribeInstruction(word);
+        if (row == nullptr) return 0u;
+        switch (row->form) {
+          case OperandForm::kDestination:
+          case OperandForm::kRegisterDest:
+            return extra(word & 077) ? 1u : 0u;
+          case OperandForm::kSourceDest:
+            return (extra((word >> 6) & 077) ? 1u : 0u) + (extra(word & 077) ? 1u : 0u);
+          default:
+            return 0u;
+        }
+      }();
+      const bool lengthOk = l.length == static_cast<int>(2 + 2 * operandWords);
+      const bool branchOk = l.branchTaken == BranchConditionHolds(op, flags.N, flags.Z, flags.V, flags.C);
+      if ((!nameOk || !lengthOk || !branchOk) && ++mismatches <= 10)
+        ADD_FAILURE() << "word " << std::oct << w << ": " << l.text;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace

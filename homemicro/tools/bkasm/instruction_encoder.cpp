@@ -15,7 +15,7 @@ using debugger::OperandForm;
 std::map<std::string, MnemonicInfo, std::less<>> BuildMnemonics() {
   std::map<std::string, MnemonicInfo, std::less<>> mnemonics;
   for (const debugger::InstructionRow& row : debugger::InstructionTable()) {
-    if (!row.mnemonic.empty()) mnemonics.emplace(row.mnemonic, MnemonicInfo{row.first, row.form});
+    if (!row.mnemonic.empty()) mnemonics.emplace(row.mnemonic, MnemonicInfo{InstructionBase(row), row.form});
   }
   // The one-letter forms and CCC/SCC by name; other combinations through CLEAR and SET.
   for (uint16_t word = 0241; word <= 0277; ++word) {
