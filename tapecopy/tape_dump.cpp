@@ -165,6 +165,8 @@ ReadResult TapeDumper::judgeReadSense(const ScsiReply& reply) {
     return last;
   }
   if (!sense.incorrectLength()) {
+    // The drive corrected the block and handed it over whole: it is good data, not a failure.
+    if (sense.key() == kRecoveredError) return {ReadOutcome::Block, reply.transferLength};
     report(fatalSenseMessage(request_.devicePath, sense));
     return {ReadOutcome::Failed};
   }

@@ -65,8 +65,6 @@ const FailureCase kFailures[] = {
      "/dev/sg9: fatal error (70 ... 4D ... 00 02)\n", Leftover::FirstRecord},
     {"ReadNoSenseWithoutFlags", answer(kRead, 2, sense(0x0, 0, 0x00, 0x00)),
      "/dev/sg9: fatal error (70 ... 00 ... 00 00)\n", Leftover::FirstRecord},
-    {"ReadRecoveredWithoutFlags", answer(kRead, 2, sense(0x1, 0, 0x17, 0x01)),
-     "/dev/sg9: fatal error (70 ... 01 ... 17 01)\n", Leftover::FirstRecord},
     {"MinimumBlockLengthTwo", [](FakeDrive& drive) { drive.minimumBlockLength = 2; },
      "/dev/sg9: block length error\n", Leftover::Untouched},
     {"MinimumBlockLength257", [](FakeDrive& drive) { drive.minimumBlockLength = 0x101; },
