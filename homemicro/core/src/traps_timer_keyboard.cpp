@@ -59,11 +59,11 @@ void Machine::TimerStep() {
   state_.TimerCounter = state_.TimerCountdown;
 }
 
-void Machine::KeyboardInput(uint16_t code) {
+void Machine::KeyboardInput(uint16_t code, bool alternate) {
   state_.KeyStatus = static_cast<uint16_t>((state_.KeyIntMask & 0100) | 0200);
   state_.KeyData = code & 0177;
   // With the disable bit set nothing is raised and nothing is remembered.
-  if ((state_.KeyIntMask & 0100) == 0) Trap(kKeyboardVector);
+  if ((state_.KeyIntMask & 0100) == 0) Trap(alternate ? kKeyboardAlternateVector : kKeyboardVector);
 }
 
 }  // namespace homemicro

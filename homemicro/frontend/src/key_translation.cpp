@@ -53,24 +53,59 @@ bool IsModifierKey(uint16_t virtualKey) {
   return virtualKey == vk::Shift || virtualKey == vk::Control || virtualKey == vk::Alt;
 }
 
+// Keys the BK keyboard has nothing for; their virtual key numbers would type stray codes.
+constexpr std::array<uint16_t, 11> kKeysWithoutMeaning = {
+    0,
+    vk::Clear,
+    vk::Pause,
+    vk::CapsLock,
+    vk::PageUp,
+    vk::PageDown,
+    vk::PrintScreen,
+    vk::LeftWindows,
+    vk::LeftWindows + 1,
+    vk::Applications,
+    vk::NumLock,
+};
+
+// The keypad: 96..105 are the digits, then * + (separator) - . /
+constexpr std::array<uint8_t, 16> kKeypadCodes = {'0', '1', '2', '3', '4', '5', '6', '7',
+                                                  '8', '9', '*', '+', ',', '-', '.', '/'};
+
+bool HasNoMeaning(uint16_t virtualKey) {
+  for (uint16_t key : kKeysWithoutMeaning) {
+    if (key == virtualKey) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 KeyDelivery TranslateKey(uint16_t virtualKey, uint8_t shiftState) {
-  if (virtualKey == vk::Escape) return {.Stop = true, .Code = 0};
-  const uint16_t code =
-      (shiftState & kShiftBit) ? LookUp(kShiftedTable, virtualKey) : LookUp(kPlainTable, virtualKey);
-  return {.Stop = false, .Code = static_cast<uint8_t>(code & 0177)};
+  if (virtualKey == vk::Escape) return {.Stop = true};
+  if (HasNoMeaning(virtualKey)) return {.None = true};
+  uint16_t code;
+  if (virtualKey >= vk::Numpad0 && virtualKey < vk::Numpad0 + kKeypadCodes.size()) {
+    code = kKeypadCodes[virtualKey - vk::Numpad0];
+  } else {
+    code = (shiftState & kShiftBit) ? LookUp(kShiftedTable, virtualKey) : LookUp(kPlainTable, virtualKey);
+  }
+  code &= 0177;
+  if ((shiftState & kCtrlBit) && code >= 0100) code &= 037;  // СУ
+  return {.Code = static_cast<uint8_t>(code), .Alternate = (shiftState & kAltBit) != 0};
 }
 
 bool RecordKeyPress(FrontEndSettings& settings, PendingPress& pending, uint16_t virtualKey,
                     uint8_t shiftState) {
-  // Drops the PC's own key repeat and any second key pressed while one is down.
-  if (settings.KeyHeld) return false;
+  if (settings.KeyHeld && virtualKey == pending.LastKey) return false;  // the host's key repeat
   if (IsModifierKey(virtualKey) && (shiftState & (kShiftBit | kAltBit | kCtrlBit)) != 0) return false;
+  if (TranslateKey(virtualKey, shiftState).None) return false;
+  // The tape call clears KeyPending when its dialog took the keys: what waited is dropped.
+  if (!settings.KeyPending) pending.Clear();
+  if (!pending.Push({virtualKey, shiftState})) return false;
   settings.KeyHeld = true;
   settings.KeyPending = true;
-  pending.PendingKey = virtualKey;
-  pending.PendingShift = shiftState;
+  pending.LastKey = virtualKey;
   return true;
 }
 

@@ -116,8 +116,8 @@ void VisitFields(IO& io, Snapshot& s) {
   io.Flag(s.KeyHeld);
   io.Flag(s.KeyPending);
   io.Field(s.SpeakerPortValue);
-  io.Field(s.Pending.PendingKey);
-  io.Field(s.Pending.PendingShift);
+  io.Field(s.PendingKey.VirtualKey);
+  io.Field(s.PendingKey.ShiftState);
   io.Text(s.RomFileName);
   io.Field(s.RomChecksum);
   io.Field(s.InstructionsExecuted);
@@ -185,7 +185,7 @@ MachineSnapshot CaptureSnapshot(Machine& machine, const PendingPress& pending, c
   s.KeyHeld = settings.KeyHeld;
   s.KeyPending = settings.KeyPending;
   s.SpeakerPortValue = settings.SpeakerPortValue;
-  s.Pending = pending;
+  if (!pending.Empty()) s.PendingKey = pending.Front();
   s.RomFileName = settings.RomFileName;
   s.RomChecksum = romChecksum;
   s.InstructionsExecuted = loop.InstructionsExecuted();
@@ -202,7 +202,8 @@ void RestoreSnapshot(const MachineSnapshot& s, Machine& machine, PendingPress& p
   settings.KeyPending = s.KeyPending;
   settings.SpeakerPortValue = s.SpeakerPortValue;
   settings.RomFileName = s.RomFileName;
-  pending = s.Pending;
+  pending.Clear();
+  if (s.KeyPending) pending.Push(s.PendingKey);
   loop.RestoreCounters(s.InstructionsExecuted, s.ScreenUpdates);
 }
 

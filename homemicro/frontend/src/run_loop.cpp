@@ -97,14 +97,25 @@ void RunLoop::DrainSpeaker() {
   edges.Clear();
 }
 
+// The next queued key goes in once the machine has read the previous one (the ready bit of
+// 0177660 is clear). A program that never reads the keyboard gets it after kKeyWaitLimit
+// instructions anyway, as a key typed on the machine would overwrite the register.
 void RunLoop::DeliverPendingKey() {
-  const KeyDelivery delivery = TranslateKey(state_.Pending.PendingKey, state_.Pending.PendingShift);
+  PendingPress& pending = state_.Pending;
+  if (pending.Empty()) {
+    machine_.Settings().KeyPending = false;
+    return;
+  }
+  const KeyDelivery delivery = TranslateKey(pending.Front().VirtualKey, pending.Front().ShiftState);
+  const bool previousUnread = (machine_.State().KeyStatus & 0200) != 0;
+  if (!delivery.Stop && previousUnread && ++pending.Waited < kKeyWaitLimit) return;
+  pending.Pop();
+  machine_.Settings().KeyPending = !pending.Empty();
   if (delivery.Stop) {
     machine_.BusError();
   } else {
-    machine_.KeyboardInput(delivery.Code);
+    machine_.KeyboardInput(delivery.Code, delivery.Alternate);
   }
-  machine_.Settings().KeyPending = false;
 }
 
 void RunLoop::UpdateScreen() {

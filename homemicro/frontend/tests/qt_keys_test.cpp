@@ -84,13 +84,21 @@ TEST(QtKeys, ShiftedQtKeysReachTheShiftedBkCodes) {
     int Modifiers;
     uint8_t Code;
   } const cases[] = {
-      {'@', qtmod::Shift, 0100},          {'~', qtmod::Shift, 0100},  {'!', qtmod::Shift, 041},
-      {qtkey::Return, qtmod::Shift, 015}, {'0', qtmod::Keypad, 0140}, {'a', 0, 0101},
+      {'@', qtmod::Shift, 0100},          {'~', qtmod::Shift, 0100}, {'!', qtmod::Shift, 041},
+      {qtkey::Return, qtmod::Shift, 015}, {'0', qtmod::Keypad, '0'}, {'a', 0, 0101},
+      {'+', qtmod::Keypad, '+'},          {'*', qtmod::Keypad, '*'}, {'-', qtmod::Keypad, '-'},
+      {'/', qtmod::Keypad, '/'},          {'7', qtmod::Keypad, '7'}, {'q', qtmod::Control, 021},
   };
   for (const auto& c : cases) {
     const KeyDelivery delivery =
         TranslateKey(QtKeyToVirtualKey(c.Key, c.Modifiers), QtModifiersToShiftState(c.Key, c.Modifiers));
     EXPECT_EQ(delivery.Code, c.Code) << std::hex << c.Key;
+    EXPECT_FALSE(delivery.None) << std::hex << c.Key;
+  }
+  // Super, Menu and keys Qt has no virtual key for type nothing.
+  for (int key : {qtkey::Meta, qtkey::Menu, 0x01000100, qtkey::CapsLock, qtkey::PageUp}) {
+    EXPECT_TRUE(TranslateKey(QtKeyToVirtualKey(key, 0), QtModifiersToShiftState(key, 0)).None)
+        << std::hex << key;
   }
 }
 

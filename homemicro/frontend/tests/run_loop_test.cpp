@@ -160,6 +160,60 @@ TEST(RunLoop, PendingKeyIsDeliveredAfterTheFirstInstruction) {
   }
 }
 
+// Keys typed faster than the program reads them wait in order: each goes in once the ready bit
+// is clear, and a STOP goes in at once.
+TEST(RunLoop, QueuedKeysWaitForTheProgramToReadThePreviousOne) {
+  RunLoopRig rig;
+  rig.state.EmulationSpeed = 3;
+  rig.state.RepaintCount = 1;
+  rig.M().KeyIntMask = 0100;  // polled, no interrupt
+  rig.M().KeyStatus = 0100;
+  for (uint16_t key : {'H', 'I', 'J'}) {
+    RecordKeyPress(rig.settings, rig.state.Pending, key, 0);
+    EndKeyPress(rig.settings);
+  }
+  rig.loop.Tick();
+  EXPECT_EQ(rig.M().KeyData, 'H');
+  EXPECT_TRUE(rig.settings.KeyPending);
+  rig.loop.Tick();  // nobody read H
+  EXPECT_EQ(rig.M().KeyData, 'H');
+  rig.machine->ReadWord(kKeyDataRegister);
+  rig.loop.Tick();
+  EXPECT_EQ(rig.M().KeyData, 'I');
+  EXPECT_EQ(rig.M().KeyStatus, 0300);
+  rig.machine->ReadWord(kKeyDataRegister);
+  rig.loop.Tick();
+  EXPECT_EQ(rig.M().KeyData, 'J');
+  EXPECT_FALSE(rig.settings.KeyPending);
+}
+
+TEST(RunLoop, UnreadKeyIsReplacedAfterTheWaitLimit) {
+  RunLoopRig rig;
+  rig.state.EmulationSpeed = static_cast<int32_t>(kKeyWaitLimit);
+  rig.state.RepaintCount = 1;
+  rig.M().KeyIntMask = 0100;
+  for (uint16_t key : {'A', 'B'}) {
+    RecordKeyPress(rig.settings, rig.state.Pending, key, 0);
+    EndKeyPress(rig.settings);
+  }
+  rig.loop.Tick();
+  EXPECT_EQ(rig.M().KeyData, 'A');
+  rig.loop.Tick();
+  EXPECT_EQ(rig.M().KeyData, 'B');
+}
+
+TEST(RunLoop, Ar2KeysInterruptThrough274) {
+  RunLoopRig rig;
+  rig.state.EmulationSpeed = 1;
+  rig.state.RepaintCount = 1;
+  rig.M().KeyIntMask = 0;
+  Poke(rig.M(), 0274, {kKeyboardHandler + 4, 0});
+  RecordKeyPress(rig.settings, rig.state.Pending, 'A', kAltBit | kCtrlBit);
+  rig.loop.Tick();
+  EXPECT_EQ(rig.M().R[kPC], kKeyboardHandler + 4);
+  EXPECT_EQ(rig.M().KeyData, 001);
+}
+
 TEST(RunLoop, SliceWithoutInstructionsKeepsTheKeyPending) {
   RunLoopRig rig;
   rig.state.EmulationSpeed = 2;

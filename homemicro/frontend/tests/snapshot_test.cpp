@@ -49,7 +49,8 @@ TEST(MachineSnapshot, LoadInAFreshSessionRestoresEveryFieldAndRunsOnAlike) {
   a.M().TraceArmed = 1;
   a.session->Settings().KeyHeld = true;
   a.session->Settings().KeyPending = true;
-  a.session->State().Pending = {'Q', 1};
+  a.session->State().Pending.Clear();
+  a.session->State().Pending.Push({'Q', 1});
   a.session->Settings().RomWriteControl = false;
   a.session->Settings().StartAddress = 100020;
   ASSERT_EQ(a.session->SaveState(a.dir / "s.bks"), "");
@@ -60,8 +61,9 @@ TEST(MachineSnapshot, LoadInAFreshSessionRestoresEveryFieldAndRunsOnAlike) {
   EXPECT_EQ(std::memcmp(&a.M(), &b.M(), sizeof(MachineState)), 0);
   EXPECT_TRUE(b.session->Settings().KeyHeld);
   EXPECT_TRUE(b.session->Settings().KeyPending);
-  EXPECT_EQ(b.session->State().Pending.PendingKey, 'Q');
-  EXPECT_EQ(b.session->State().Pending.PendingShift, 1);
+  ASSERT_EQ(b.session->State().Pending.Count, 1u);
+  EXPECT_EQ(b.session->State().Pending.Front().VirtualKey, 'Q');
+  EXPECT_EQ(b.session->State().Pending.Front().ShiftState, 1);
   EXPECT_FALSE(b.session->Settings().RomWriteControl);
   EXPECT_EQ(b.session->Settings().StartAddress, 100020);
   EXPECT_EQ(b.session->Settings().SpeakerPortValue, a.session->Settings().SpeakerPortValue);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "test_support.h"
 
@@ -68,6 +69,38 @@ TEST(Typing, TextReachesTheMachineThroughTheKeyboardInterrupt) {
   EXPECT_FALSE(bad.Ok);
   EXPECT_EQ(bad.Typed, 1u);
   EXPECT_EQ(bad.Error, "no key types the character with code 13");
+}
+
+// The window's key path (session KeyDown and KeyUp), typed faster than the machine runs: all
+// presses and releases of a word fall between two ticks, each key goes down before the one
+// before it is up, and a key's host repeats come while it is held.
+TEST(Typing, FastAndOverlappingKeysAllArriveInOrder) {
+  struct Case {
+    const char* Name;
+    bool Overlap;
+    int Repeats;
+  } const cases[] = {{"one after the other", false, 0}, {"overlapping", true, 0}, {"with repeats", true, 3}};
+  for (const Case& c : cases) {
+    test::ScratchDir dir;
+    test::RecordingHost window;
+    auto session = std::make_unique<EmulatorSession>(window, 44100);
+    test::WriteBytes(dir / "homemicro.rom", KeyRecorderRom());
+    ASSERT_TRUE(session->StartUp(dir.Path(), true).Ok);
+    ASSERT_EQ(session->Tick(), TickOutcome::Completed);
+    const std::string text = "HELLOWORLD";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      session->KeyDown(static_cast<uint16_t>(text[i]), 0);
+      for (int r = 0; r < c.Repeats; ++r) session->KeyDown(static_cast<uint16_t>(text[i]), 0);
+      if (c.Overlap && i > 0) session->KeyUp();  // the key before this one comes up now
+      if (!c.Overlap) session->KeyUp();
+    }
+    session->KeyUp();
+    for (int tick = 0; tick < 3; ++tick) ASSERT_EQ(session->Tick(), TickOutcome::Completed);
+    const auto& memory = session->GetMachine().State().Memory;
+    EXPECT_EQ(std::string(memory.begin() + 02000, memory.begin() + session->GetMachine().State().R[5]), text)
+        << c.Name;
+    EXPECT_FALSE(session->Settings().KeyPending) << c.Name;
+  }
 }
 
 }  // namespace

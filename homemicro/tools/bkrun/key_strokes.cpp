@@ -21,7 +21,7 @@ bool IsModifierKey(uint16_t virtualKey) {
 
 bool Gives(const KeyStroke& stroke, uint8_t code) {
   const homemicro::KeyDelivery delivery = homemicro::TranslateKey(stroke.VirtualKey, stroke.ShiftState);
-  return !delivery.Stop && delivery.Code == code;
+  return !delivery.Stop && !delivery.None && !delivery.Alternate && delivery.Code == code;
 }
 
 }  // namespace
@@ -41,19 +41,17 @@ std::optional<KeyStroke> KeyStrokeForCode(uint8_t code) {
       natural && Gives(*natural, code)) {
     return natural;
   }
-  // Codes the keyboard's own keys do not make (lower-case letters, control codes) come from
-  // keys that pass their virtual key number, such as the keypad digits for 0140..0151.
-  for (uint16_t key = 1; key < 256; ++key) {
-    if (key == vk::Escape || IsCommandKey(key) || IsModifierKey(key)) continue;
-    for (const uint8_t shift : {uint8_t{0}, homemicro::kShiftBit}) {
-      const KeyStroke stroke{key, shift};
-      if (Gives(stroke, code)) return stroke;
+  // Codes the keyboard's own keys do not make without a modifier: control codes with Ctrl (the
+  // BK's СУ), the rest from keys that pass their virtual key number (lower-case letters from
+  // the keys above 0200, cut to 7 bits).
+  for (const auto& shifts : {std::array<uint8_t, 2>{0, homemicro::kShiftBit},
+                             std::array<uint8_t, 2>{homemicro::kCtrlBit, homemicro::kCtrlBit}}) {
+    for (uint16_t key = 1; key < 256; ++key) {
+      if (key == vk::Escape || IsCommandKey(key) || IsModifierKey(key)) continue;
+      for (const uint8_t shift : shifts) {
+        if (Gives(KeyStroke{key, shift}, code)) return KeyStroke{key, shift};
+      }
     }
-  }
-  // Only 021 is left: no key but Ctrl passes it. The latch takes a modifier key pressed with no
-  // modifier in the shift state, a press the window itself never reports.
-  for (const uint16_t key : {vk::Shift, vk::Control, vk::Alt}) {
-    if (Gives(KeyStroke{key, 0}, code)) return KeyStroke{key, 0};
   }
   return std::nullopt;
 }

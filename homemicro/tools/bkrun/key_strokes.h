@@ -10,9 +10,9 @@
 namespace bkrun {
 
 // A press whose translation gives `code` (0..0177): the key that types the character when it
-// gives that code, otherwise the first key (by virtual key number, plain before shifted) that
-// does. Command keys and Esc are never chosen, modifier keys only for the code no other key
-// makes (021, Ctrl). Nothing for codes above 0177.
+// gives that code, otherwise the first key (by virtual key number, plain before shifted; with
+// Ctrl only when no key makes it otherwise) that does. Command keys, modifier keys and Esc are never chosen.
+// Nothing for codes above 0177.
 std::optional<homemicro::KeyStroke> KeyStrokeForCode(uint8_t code);
 
 // The machine's STOP key (Esc).

@@ -55,17 +55,29 @@ bool ParseRegisterName(const std::string& name, int& reg) {
   return true;
 }
 
-// Decodes the escapes of --keys (\n Enter, \r, \t, \e the STOP key, \\, \ooo) and finds the key
-// press for every code. A character stands for its own code (AND 0177); Esc is the STOP key.
-bool DecodeKeys(const std::string& text, std::vector<homemicro::KeyStroke>& keys) {
+// "\wN;": N decimal ticks with no key down; `i` is at the 'w' and ends at the ';'.
+bool DecodeWait(const std::string& text, size_t& i, std::vector<KeyAction>& keys) {
+  const size_t end = text.find(';', i + 1);
+  long long ticks;
+  if (end == std::string::npos || !ParseDecimal(text.substr(i + 1, end - i - 1), 0, 100000000, ticks))
+    return false;
+  keys.push_back(KeyAction{.stroke = std::nullopt, .waitTicks = ticks});
+  i = end;
+  return true;
+}
+
+// Decodes the escapes of --keys (\n Enter, \r, \t, \e the STOP key, \\, \ooo, \wN;) and finds
+// the key press for every code. A character stands for its own code (AND 0177); Esc is the STOP
+// key.
+bool DecodeKeys(const std::string& text, std::vector<KeyAction>& keys) {
   const auto add = [&keys](uint32_t code) {
     const auto stroke = KeyStrokeForCode(static_cast<uint8_t>(code & 0177));
-    if (stroke) keys.push_back(*stroke);
+    if (stroke) keys.push_back(KeyAction{.stroke = *stroke});
     return stroke.has_value();
   };
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\033') {
-      keys.push_back(StopKeyStroke());
+      keys.push_back(KeyAction{.stroke = StopKeyStroke()});
       continue;
     }
     if (text[i] != '\\') {
@@ -85,7 +97,10 @@ bool DecodeKeys(const std::string& text, std::vector<homemicro::KeyStroke>& keys
         found = add(011);
         break;
       case 'e':
-        keys.push_back(StopKeyStroke());
+        keys.push_back(KeyAction{.stroke = StopKeyStroke()});
+        break;
+      case 'w':
+        found = DecodeWait(text, i, keys);
         break;
       case '\\':
         found = add('\\');
@@ -191,7 +206,8 @@ constexpr OptionRow kOptionTable[] = {
        o.breakAddress = address;
        return true;
      }},
-    {"--keys", "TEXT", "type TEXT, one key per press (escapes \\n \\r \\t \\e \\\\ \\ooo)",
+    {"--keys", "TEXT",
+     "type TEXT, one key per press (escapes \\n \\r \\t \\e \\\\ \\ooo; \\wN; waits N ticks)",
      [](O& o, V v) { return DecodeKeys(v, o.keys); }},
     {"--overwrite", "yes|no", "answer to the tape save's overwrite question (default no)",
      [](O& o, V v) {

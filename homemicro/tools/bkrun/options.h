@@ -25,6 +25,12 @@ struct DumpRequest {
   long count;  // words
 };
 
+// One step of --keys: a key press, or ticks with no key down.
+struct KeyAction {
+  std::optional<homemicro::KeyStroke> stroke;
+  long long waitTicks = 0;
+};
+
 struct Options {
   std::optional<std::string> configFile;
   std::optional<std::string> paletteFile;
@@ -39,7 +45,7 @@ struct Options {
   std::optional<int32_t> speed;         // instructions per tick
   std::optional<int32_t> repaintCount;  // slices per tick
   std::optional<uint16_t> breakAddress;
-  std::vector<homemicro::KeyStroke> keys;  // one press each
+  std::vector<KeyAction> keys;
   bool printRegisters = false;
   std::vector<DumpRequest> dumps;
   std::vector<DumpRequest> disassembly;

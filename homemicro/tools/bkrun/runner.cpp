@@ -80,6 +80,7 @@ RunEnd HeadlessEmulator::Run(const RunLimits& limits) {
   std::size_t nextKey = 0;
   // --steps counts from here: a loaded snapshot carries the count it was saved with.
   const uint64_t firstInstruction = loop_.InstructionsExecuted();
+  long long idleTicks = 1;  // ticks with no key down before the next press
   for (long long tick = 0; !limits.ticks || tick < *limits.ticks; ++tick) {
     std::optional<long long> instructionsLeft;
     if (limits.steps) {
@@ -87,10 +88,15 @@ RunEnd HeadlessEmulator::Run(const RunLimits& limits) {
           *limits.steps - static_cast<long long>(loop_.InstructionsExecuted() - firstInstruction);
       if (*instructionsLeft <= 0) break;
     }
-    const bool pressing = tick % 2 == 1 && nextKey < limits.keys.size();
+    while (nextKey < limits.keys.size() && !limits.keys[nextKey].stroke)
+      idleTicks += limits.keys[nextKey++].waitTicks;
+    const bool pressing = idleTicks == 0 && nextKey < limits.keys.size();
     if (pressing) {
-      const homemicro::KeyStroke& key = limits.keys[nextKey++];
+      const homemicro::KeyStroke& key = *limits.keys[nextKey++].stroke;
       homemicro::RecordKeyPress(settings_, state_.Pending, key.VirtualKey, key.ShiftState);
+      idleTicks = 1;
+    } else if (idleTicks > 0) {
+      --idleTicks;
     }
     const homemicro::TickOutcome outcome = RunTick(instructionsLeft);
     if (pressing) homemicro::EndKeyPress(settings_);

@@ -15,6 +15,7 @@
 #include "homemicro/frontend/run_loop.h"
 #include "homemicro/frontend/speaker_synth.h"
 #include "homemicro/frontend/typing.h"
+#include "options.h"
 
 namespace bkrun {
 
@@ -23,7 +24,7 @@ inline constexpr int kSoundSampleRate = 44100;
 struct RunLimits {
   std::optional<long long> steps;  // instructions
   std::optional<long long> ticks;
-  std::vector<homemicro::KeyStroke> keys;  // one press each
+  std::vector<KeyAction> keys;  // presses and waits, in order
 };
 
 enum class RunEnd { LimitReached, BreakReached, Failed, EndProgram };
@@ -48,10 +49,12 @@ class HeadlessEmulator {
   std::string SaveState(const std::string& file);
   std::string LoadState(const std::string& file);
 
-  // Runs ticks until the first limit is reached; nothing runs without steps or ticks. Key k is
-  // pressed at the start of tick 2k+1 and released at its end, so the machine gets a tick to
-  // start up and sees every key released before the next one arrives. A --steps limit that
-  // falls inside a tick ends the run after exactly that many instructions.
+  // Runs ticks until the first limit is reached; nothing runs without steps or ticks. Each key
+  // follows one tick with no key down: it is pressed at the start of a tick and released at its
+  // end, so the machine gets a tick to start up and sees every key released before the next
+  // one arrives (key k at tick 2k+1 when there are no waits); a wait adds its ticks with no key
+  // down. A --steps limit that falls inside a tick ends the run after exactly that many
+  // instructions.
   RunEnd Run(const RunLimits& limits);
 
   // The register dump of a failed tick.

@@ -369,8 +369,11 @@ void MainWindowTest::typedKeyReachesTheMachine() {
   QVERIFY(w.Session().Settings().KeyHeld);
   QTest::keyRelease(&w, Qt::Key_A);
   QVERIFY(!w.Session().Settings().KeyHeld);
-  // Tab belongs to the machine, not to the focus chain.
+  // Tab belongs to the machine, not to the focus chain. It waits until the program has read A.
   QTest::keyPress(&w, Qt::Key_Tab);
+  w.tmProcessorTimer();
+  QCOMPARE(m.machine().PeekWord(0177662), 0101);
+  m.machine().ReadWord(0177662);
   w.tmProcessorTimer();
   QCOMPARE(m.machine().PeekWord(0177662), 011);
 }

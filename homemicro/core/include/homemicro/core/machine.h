@@ -62,7 +62,7 @@ class Machine {
   // The timer's share of one instruction (the run loop calls it after every Step).
   void TimerTick();
   // A key code 0..0177 arrives at the keyboard.
-  void KeyboardInput(uint16_t code);
+  void KeyboardInput(uint16_t code, bool alternate = false);
   // Fills RAM, loads the ROM image, resets keyboard, timer, scroll register, registers, flags.
   void HardReset();
   // Part of HardReset: RAM fill and the ROM image from StartDirectory + "/" + RomFileName.

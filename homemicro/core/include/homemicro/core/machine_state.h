@@ -13,7 +13,9 @@ using ExtendedAddress = uint32_t;
 inline constexpr ExtendedAddress kRegisterBase = 0200000;
 inline constexpr ExtendedAddress kExtendedAddressLimit = 0200020;  // first invalid value
 
-constexpr ExtendedAddress RegisterAddress(int n) { return kRegisterBase + 2 * static_cast<ExtendedAddress>(n); }
+constexpr ExtendedAddress RegisterAddress(int n) {
+  return kRegisterBase + 2 * static_cast<ExtendedAddress>(n);
+}
 
 inline constexpr int kSP = 6;
 inline constexpr int kPC = 7;
@@ -43,6 +45,7 @@ inline constexpr uint16_t kIotVector = 020;
 inline constexpr uint16_t kEmtVector = 030;
 inline constexpr uint16_t kTrapVector = 034;
 inline constexpr uint16_t kKeyboardVector = 060;
+inline constexpr uint16_t kKeyboardAlternateVector = 0274;  // a key typed with АР2
 
 // Plain fixed-size record: no pointers, may be copied whole (tests compare snapshots).
 struct MachineState {
@@ -54,11 +57,11 @@ struct MachineState {
   uint8_t BusErrorRaised = 0;
   uint8_t TraceTrapPending = 0;
   uint8_t TraceArmed = 0;
-  uint16_t KeyStatus = 0;    // read at 0177660
-  uint16_t KeyIntMask = 0;   // bit 6 as last written to 0177660
-  uint16_t KeyData = 0;      // read at 0177662
-  uint16_t TimerCounter = 0; // read at 0177710
-  uint16_t TimerControl = 0; // read at 0177712
+  uint16_t KeyStatus = 0;     // read at 0177660
+  uint16_t KeyIntMask = 0;    // bit 6 as last written to 0177660
+  uint16_t KeyData = 0;       // read at 0177662
+  uint16_t TimerCounter = 0;  // read at 0177710
+  uint16_t TimerControl = 0;  // read at 0177712
   uint8_t TimerDiv4 = 0, TimerDiv16 = 0;
   uint16_t TimerPrescaleCount = 0;
   uint16_t TimerCountdown = 0;

@@ -35,7 +35,7 @@ struct MachineSnapshot {
   bool KeyHeld = false;
   bool KeyPending = false;
   uint16_t SpeakerPortValue = 0;
-  PendingPress Pending;
+  QueuedKey PendingKey;  // the first typed key still waiting (the file keeps one)
   // The ROM image loaded by the last hard reset (its bytes are in Memory).
   std::string RomFileName;
   uint32_t RomChecksum = 0;

@@ -23,6 +23,10 @@ enum class TickOutcome {
   EndProgram,      // the core asked for the end of the program (a fatal host condition)
 };
 
+// Instructions a typed key waits for the program to read the key before it (about a second at
+// the default speed).
+inline constexpr uint32_t kKeyWaitLimit = 250000;
+
 // The failure message with the registers R0..R5, SP and PC in six octal digits.
 std::string RegisterDumpMessage(const MachineState& state);
 
