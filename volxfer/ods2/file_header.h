@@ -21,6 +21,7 @@ class FileHeader {
   static constexpr std::uint32_t kMarkedForDelete = 1u << 15;
   static constexpr std::uint8_t kNoSpanning = 1u << 3;
   static constexpr std::uint8_t kFortranCarriageControl = 1u << 0;
+  static constexpr std::uint8_t kPrintFileCarriageControl = 1u << 2;
 
   std::span<std::uint8_t> bytes() { return bytes_; }
   std::span<const std::uint8_t> bytes() const { return bytes_; }
@@ -47,6 +48,7 @@ class FileHeader {
   std::uint8_t record_type_byte() const { return bytes_[20]; }
   std::uint8_t record_attributes() const { return bytes_[21]; }
   std::uint16_t record_size() const { return GetU16(bytes_, 22); }
+  std::uint8_t vfc_size() const { return bytes_[35]; }  // 0 means 2
   std::uint32_t highest_allocated_vbn() const { return GetU32HighFirst(bytes_, 24); }
   void set_highest_allocated_vbn(std::uint32_t v) { PutU32HighFirst(bytes_, 24, v); }
   std::uint32_t eof_vbn() const { return GetU32HighFirst(bytes_, 28); }

@@ -11,10 +11,6 @@ namespace ods2 {
 namespace {
 constexpr std::uint8_t kCarriageReturn = 13;
 constexpr std::uint8_t kLineFeed = 10;
-
-std::uint64_t BlocksFor(std::uint64_t bytes) {
-  return (bytes + kBlockSize - 1) / kBlockSize;
-}
 }  // namespace
 
 bool StreamFile::InWindow(std::uint64_t block) const {
@@ -114,66 +110,6 @@ std::int64_t StreamFile::WriteBinary(std::span<const std::uint8_t> in) {
     if (position / kBlockSize >= static_cast<std::uint64_t>(w.first_vbn) + w.count && !AfterWindowFilled())
       break;
     done += run;
-  }
-  return static_cast<std::int64_t>(done);
-}
-
-bool StreamFile::ReadRecordStart() {
-  remaining_ = GetU16(window()->data, WindowOffset());
-  text_state_ = kInRecord;
-  // Count words only stand before records of sequential files.
-  if ((first_header().record_type_byte() >> 4) == 0) position += 2;
-  if (first_header().record_attributes() & FileHeader::kFortranCarriageControl) {
-    // The carriage control byte is part of the count; it is skipped, not given as data.
-    position += 1;
-    if (remaining_ > 0) --remaining_;
-  }
-  return true;
-}
-
-std::int64_t StreamFile::ReadText(std::span<std::uint8_t> out) {
-  const std::uint64_t size = first_header().FileSize();
-  std::size_t done = 0;
-  while (done < out.size()) {
-    if (text_state_ == kLineFeedDue) {
-      out[done++] = kLineFeed;
-      text_state_ = kRecordStart;
-      continue;
-    }
-    if (text_state_ == kRecordStart && position % 2 != 0) ++position;
-    if (position >= size) {
-      if (text_state_ == kRecordStart) {
-        volume()->SetError(ErrEof);
-        break;
-      }
-      if (remaining_ != 0) {
-        volume()->SetError(ErrInvalidTextFile);
-        return -1;
-      }
-      text_state_ = kLineFeedDue;
-      out[done++] = kCarriageReturn;
-      continue;
-    }
-    std::uint64_t block = position / kBlockSize;
-    if (!InWindow(block) && !LoadWindow(block, BlocksFor(size))) {
-      volume()->SetError(ErrReadingFile);
-      return -1;
-    }
-    if (text_state_ == kRecordStart) {
-      ReadRecordStart();
-      continue;
-    }
-    if (remaining_ == 0) {
-      text_state_ = kLineFeedDue;
-      out[done++] = kCarriageReturn;
-      continue;
-    }
-    std::size_t run = std::min<std::uint64_t>(
-        {remaining_, WindowEnd() - WindowOffset(), size - position, out.size() - done});
-    std::memcpy(out.data() + done, window()->data.data() + WindowOffset(), run);
-    done += run;
-    position += run;
-    remaining_ = static_cast<std::uint16_t>(remaining_ - run);
   }
   return static_cast<std::int64_t>(done);
 }

@@ -13,12 +13,20 @@
 
 namespace ods2 {
 
+inline std::uint64_t BlocksFor(std::uint64_t bytes) {
+  return (bytes + kBlockSize - 1) / kBlockSize;
+}
+
 class StreamFile : public OpenFile {
  public:
-  // Text state while reading.
-  static constexpr int kInRecord = 0;
-  static constexpr int kLineFeedDue = 1;
-  static constexpr int kRecordStart = 2;
+  // Record formats (the low half of the record type byte).
+  static constexpr std::uint8_t kUndefinedFormat = 0;
+  static constexpr std::uint8_t kFixedFormat = 1;
+  static constexpr std::uint8_t kVariableFormat = 2;
+  static constexpr std::uint8_t kVfcFormat = 3;
+  static constexpr std::uint8_t kStreamFormat = 4;
+  static constexpr std::uint8_t kStreamLfFormat = 5;
+  static constexpr std::uint8_t kStreamCrFormat = 6;
   // Longest line a text record takes.
   static constexpr std::size_t kRecordLimit = 65533;
 
@@ -35,6 +43,9 @@ class StreamFile : public OpenFile {
   // on any other failure; writes stop at the first failure with its code set.
   std::int64_t ReadBinary(std::span<std::uint8_t> out);
   std::int64_t WriteBinary(std::span<const std::uint8_t> in);
+  // Lines ending in 13 10 from records of every sequential format (stream_text.cpp): variable,
+  // VFC (its fixed control bytes dropped; print-file control turned into line ends), fixed,
+  // stream, Stream_LF and Stream_CR; undefined format is given as stored.
   std::int64_t ReadText(std::span<std::uint8_t> out);
   std::int64_t WriteText(std::span<const std::uint8_t> in);
   // Stores the collected line as one record: count word, data, a pad byte for an odd count. The
@@ -51,10 +62,23 @@ class StreamFile : public OpenFile {
   std::size_t WindowOffset() const;
   std::size_t WindowEnd() const;
   bool AfterWindowFilled();
-  bool ReadRecordStart();
+  // Text reading.
+  bool StartRecord(std::uint8_t format, std::uint64_t size);
+  bool ByteAt(std::uint64_t at, std::uint8_t& byte);
+  bool LoadForReading(std::uint64_t size);
+  std::size_t TakePending(std::span<std::uint8_t> out);
+  std::int64_t ReadStreamText(std::span<std::uint8_t> out);
+  void QueueCarriageControl(std::uint8_t control, bool prefix);
+  void QueueLineEnd();
 
-  std::uint16_t remaining_ = 0;
-  int text_state_ = kRecordStart;
+  std::uint32_t remaining_ = 0;  // bytes left of the record being read
+  bool in_record_ = false;
+  bool line_open_ = false;             // print-file control: the last line has no end yet
+  std::vector<std::uint8_t> pending_;  // bytes due before anything more is read
+  std::size_t pending_at_ = 0;
+  bool print_file_ = false;            // VFC with print-file carriage control
+  std::uint8_t postfix_control_ = 0;   // of the record being read
+  bool carriage_return_held_ = false;  // stream formats: a 13 that may start a 13 10 line end
   std::vector<std::uint8_t> line_;
 };
 

@@ -68,6 +68,7 @@ class Shell {
   std::optional<std::string> ListingPattern(Words words, DirectoryVisit& visit);
   void ChangeDirectory(std::string word);
   void ChangeDirectoryByPath(const std::string& word);
+  bool CopyOut(HostFile& host, const std::string& local, const std::string& volume_name);
   void CopyIn(HostFile& host, const std::string& local, const std::string& volume_name);
 
   ods2::Engine engine_;

@@ -2,9 +2,12 @@
 // put copies a host file into it, lcd moves the host's current directory. The engine's stream and
 // the host file are closed on every path.
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <array>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <optional>
 
 #include "directory_visit.h"
@@ -18,6 +21,16 @@ namespace volxfer {
 namespace {
 constexpr std::size_t kLocalNameLimit = 256;
 constexpr std::size_t kChunk = 512;
+// get writes here beside the host file and renames it when the copy is complete, so a failed get
+// leaves nothing behind and an existing file of that name as it was.
+constexpr char kPartialSuffix[] = ".volxfer-partial";
+
+struct PartialHostFile {
+  std::string path;  // cleared once the file took its own name
+  ~PartialHostFile() {
+    if (!path.empty()) ::unlink(path.c_str());
+  }
+};
 // Blocks the 32-bit size fields of a file header describe.
 constexpr std::uint64_t kLargestFileBlocks = UINT32_MAX - 1;
 
@@ -98,39 +111,49 @@ void Shell::Get(Words words) {
     ErrorMessage(msg::kCantOpenFile, volume_name, ErrorText(engine_).c_str());
     return;
   }
+  struct stat target {};
+  bool folder = ::stat(names->local.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+  if (folder) errno = EISDIR;
+  PartialHostFile partial{names->local + kPartialSuffix};
   HostFile host;
-  if (!host.CreateForWriting(names->local)) {
+  if (folder || !host.CreateForWriting(partial.path)) {
     ErrorMessage(msg::kCantOpenDestination, names->local.c_str(), SystemErrorText().c_str());
     engine_.StreamClose();
     return;
   }
   Print(msg::kCopyingOut, volume_name, names->local.c_str());
+  if (CopyOut(host, names->local, names->volume)) {
+    if (::rename(partial.path.c_str(), names->local.c_str()) == 0) {
+      partial.path.clear();
+      Print(msg::kTransferComplete);
+    } else {
+      ErrorMessage(msg::kErrorWritingDestination, names->local.c_str(), SystemErrorText().c_str());
+    }
+  }
+  host.Close();
+  engine_.StreamClose();
+}
+
+// True when the whole file is in the host file and that is closed.
+bool Shell::CopyOut(HostFile& host, const std::string& local, const std::string& volume_name) {
   std::array<std::uint8_t, kChunk> buffer{};
   for (;;) {
     std::int64_t n =
         engine_.LastError() == ods2::ErrEof ? 0 : engine_.StreamRead(buffer.data(), buffer.size());
     if (n < 0) {
-      if (engine_.LastError() == ods2::ErrNone) {
-        Print(msg::kTransferComplete);
-      } else {
-        ErrorMessage(msg::kErrorReadingSource, volume_name, ErrorText(engine_).c_str());
-      }
-      break;
+      if (engine_.LastError() == ods2::ErrNone) return host.Close();
+      ErrorMessage(msg::kErrorReadingSource, volume_name.c_str(), ErrorText(engine_).c_str());
+      return false;
     }
     bool written = host.Write(std::span(buffer).first(static_cast<std::size_t>(n)));
     // The host file is complete on disk before the transfer is called complete.
     if (written && engine_.LastError() == ods2::ErrEof) written = host.Close();
     if (!written) {
-      ErrorMessage(msg::kErrorWritingDestination, names->local.c_str(), SystemErrorText().c_str());
-      break;
+      ErrorMessage(msg::kErrorWritingDestination, local.c_str(), SystemErrorText().c_str());
+      return false;
     }
-    if (engine_.LastError() == ods2::ErrEof) {
-      Print(msg::kTransferComplete);
-      break;
-    }
+    if (engine_.LastError() == ods2::ErrEof) return true;
   }
-  host.Close();
-  engine_.StreamClose();
 }
 
 void Shell::Put(Words words) {

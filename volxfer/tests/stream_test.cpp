@@ -90,6 +90,7 @@ struct TextCase {
   std::uint8_t record_attributes;
   std::string lines;  // what get gives
   int code;           // after the last read
+  std::uint8_t record_type = 2;
 };
 
 class TextGet : public testing::TestWithParam<TextCase> {};
@@ -97,8 +98,10 @@ class TextGet : public testing::TestWithParam<TextCase> {};
 TEST_P(TextGet, RecordsBecomeLinesEndingInCarriageReturnLineFeed) {
   const TextCase& c = GetParam();
   VolumeBuilder builder(900, 1);
-  builder.AddFile(
-      {.name = "T.TXT", .data = c.stored, .record_type = 2, .record_attributes = c.record_attributes});
+  builder.AddFile({.name = "T.TXT",
+                   .data = c.stored,
+                   .record_type = c.record_type,
+                   .record_attributes = c.record_attributes});
   MountedImage m(builder.Build(), true);
   ASSERT_TRUE(m.mounted());
   test::ReadResult r = test::GetFile(m.engine(), "T.TXT", true);
@@ -120,6 +123,35 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"FORTRAN carriage control byte skipped", Join({Record(" abc"), Record("1xy")}), 1,
                  "abc\r\nxy\r\n", 13},
         TextCase{"empty file", {}, 2, "", 13}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+std::vector<std::uint8_t> Vfc(std::uint8_t prefix, std::uint8_t postfix, const std::string& data) {
+  return Record(std::string{static_cast<char>(prefix), static_cast<char>(postfix)} + data);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OtherFormats, TextGet,
+    testing::Values(TextCase{"VFC, control bytes dropped", Join({Vfc(7, 7, "abc"), Vfc(0, 0, "")}), 0,
+                             "abc\r\n\r\n", 13, 3},
+                    TextCase{"VFC print file as .LOG files have it",
+                             Join({Vfc(1, 0x8D, "one"), Vfc(1, 0x8D, "two")}), 4, "one\r\ntwo\r\n", 13, 3},
+                    TextCase{"VFC print file: two line feeds before, a form feed, a run-on record",
+                             Join({Vfc(2, 0x8D, "a"), Vfc(0x8C, 0x8D, "b"), Vfc(1, 0, "c"), Vfc(0, 2, "d")}),
+                             4, "\r\na\r\n\fb\r\ncd\r\n\r\n", 13, 3},
+                    TextCase{"VFC print file: a last line left open ends at the end", Join({Vfc(1, 0, "x")}),
+                             4, "x\r\n", 13, 3},
+                    TextCase{"VFC record shorter than its control bytes", Join({Record("a")}), 0, "", 20, 3},
+                    TextCase{"Stream_LF", test::Text("a\nbc\r\n\nlast"), 2, "a\r\nbc\r\n\r\nlast", 13, 5},
+                    TextCase{"Stream_CR", test::Text("a\rb\nc\r\r"), 2, "a\r\nb\nc\r\n\r\n", 13, 6},
+                    TextCase{"stream", test::Text("one\r\ntwo\nthree\fx\rlast\r"), 2,
+                             "one\r\ntwo\r\nthree\fx\rlast\r", 13, 4},
+                    TextCase{"undefined: the stored bytes",
+                             {'r', 'a', 'w', 0, 13, 1},
+                             0,
+                             std::string("raw\0\r\x01", 6),
+                             13,
+                             0},
+                    TextCase{"unknown format", test::Text("x"), 0, "", 20, 7}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(TextGet, ReadsAcrossChunkBoundariesAtEveryOffset) {
