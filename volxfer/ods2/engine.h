@@ -49,6 +49,8 @@ class Engine {
   // Ends a transfer that failed: a file the stream created is taken off the volume again (entry,
   // headers, clusters), a file it opened is closed. The code of the failure stays.
   int StreamDiscard();
+  // The open stream's revision date as Unix time; false when none is recorded (or before 1970).
+  bool StreamRevisionTime(std::int64_t& unix_seconds, long& nanoseconds) const;
 
   // For tests and tools that look below the entry points.
   Volume* volume() { return volume_.get(); }

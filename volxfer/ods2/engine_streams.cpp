@@ -1,5 +1,7 @@
 // The stream entry points of the engine.
 #include <algorithm>
+#include <array>
+#include <chrono>
 
 #include "directory.h"
 #include "engine.h"
@@ -20,6 +22,27 @@ constexpr std::uint8_t kCarriageReturnControl = 2;
 // A file being read moves through a window this large (1 MB): each contiguous run of an extent
 // comes in one transfer instead of one per block.
 constexpr std::uint32_t kReadWindowBlocks = 2048;
+// S:RWED,O:RWED,G:RE,W: as VMS gives new files: a set bit denies read, write, execute, delete.
+constexpr std::array<std::uint8_t, 4> kDefaultProtection = {0x0, 0x0, 0xA, 0xF};
+// Seconds from the start of 17-Nov-1858, where VMS counts time from, to the start of 1970.
+constexpr std::int64_t kVmsEpochToUnix = 3506716800;
+constexpr std::int64_t kTicksPerSecond = 10000000;  // 100 ns units
+
+std::uint64_t VmsTimeNow() {
+  auto since_1970 = std::chrono::system_clock::now().time_since_epoch();
+  auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(since_1970).count() / 100;
+  return static_cast<std::uint64_t>(ticks + kVmsEpochToUnix * kTicksPerSecond);
+}
+
+// Creation and revision dates of the moment, revision count 1.
+void StampNewFile(FileHeader& header) {
+  std::size_t ident = header.ident_offset();
+  if (ident + kIdentRevisionDate + 8 > 510) return;
+  std::uint64_t now = VmsTimeNow();
+  PutU16(header.bytes(), ident + kIdentRevisionCount, 1);
+  PutU64(header.bytes(), ident + kIdentCreationDate, now);
+  PutU64(header.bytes(), ident + kIdentRevisionDate, now);
+}
 }  // namespace
 
 int Engine::StreamOpen(const char* specification, bool text) {
@@ -67,7 +90,9 @@ int Engine::StreamCreate(const char* specification, bool text, std::uint32_t est
   FileInfo attributes;
   attributes.owner_member = directory.owner_member;
   attributes.owner_group = directory.owner_group;
-  attributes.protection = directory.protection;
+  // The owner is the directory's; the protection is the usual one for new files, not the
+  // directory's (whose delete bits would keep the owner from deleting the file on VMS).
+  attributes.protection = kDefaultProtection;
   attributes.record_type = text ? kVariableRecords : kFixedRecords;
   attributes.record_attributes = text ? kCarriageReturnControl : 0;
   attributes.record_size = text ? kTextRecordSize : kBinaryRecordSize;
@@ -75,6 +100,7 @@ int Engine::StreamCreate(const char* specification, bool text, std::uint32_t est
   auto stream = std::make_unique<StreamFile>();
   if (!MakeFile(*volume_, *stream, current_directory_->first_header().file_id(), specification, 1)) return -1;
   stream->SetAttributes(attributes);
+  StampNewFile(stream->first_header());
   if (!stream->Flush()) {
     stream->Deaccess();
     return -1;
@@ -155,6 +181,16 @@ bool Engine::RemoveCreated(StreamFile& stream) {
   // The file's own writes go first, so that none lands after its blocks were given back.
   stream.Deaccess();
   return RemoveFile(*volume_, stream.directory, stream.entry_name, stream.entry_version, id);
+}
+
+bool Engine::StreamRevisionTime(std::int64_t& unix_seconds, long& nanoseconds) const {
+  if (!stream_ || !stream_->accessed()) return false;
+  std::uint64_t ticks = stream_->first_header().IdentDate(kIdentRevisionDate);
+  if (ticks < static_cast<std::uint64_t>(kVmsEpochToUnix * kTicksPerSecond)) return false;
+  ticks -= static_cast<std::uint64_t>(kVmsEpochToUnix * kTicksPerSecond);
+  unix_seconds = static_cast<std::int64_t>(ticks / kTicksPerSecond);
+  nanoseconds = static_cast<long>(ticks % kTicksPerSecond) * 100;
+  return true;
 }
 
 int Engine::StreamDiscard() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 
 #include "directory.h"
 #include "directory_update.h"
@@ -243,7 +244,10 @@ bool MakeFile(Volume& volume, OpenFile& file, const FileId& directory, std::stri
   DirectoryEntryToAdd entry{spec.name, static_cast<std::uint16_t>(version), FileId{}};
   // Everything that can refuse the name is checked before the header is written.
   if (!EnterName(volume, directory, entry, nullptr, true)) return false;
-  if (!CreateHeader(volume, entry.id, specification)) {
+  // The header's name carries the version the entry gets (";0" and ";" mean 1).
+  std::string header_name(specification);
+  if (header_name.find(';') != std::string::npos) header_name = spec.name + ";" + std::to_string(version);
+  if (!CreateHeader(volume, entry.id, header_name)) {
     if (entry.id.number != 0) UndoCreation(volume, nullptr, entry);
     return false;
   }

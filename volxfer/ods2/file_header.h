@@ -88,6 +88,7 @@ class FileHeader {
   std::array<std::uint8_t, kBlockSize> bytes_{};
 };
 
+inline constexpr std::size_t kIdentRevisionCount = 20;
 inline constexpr std::size_t kIdentCreationDate = 22;
 inline constexpr std::size_t kIdentRevisionDate = 30;
 

@@ -70,6 +70,7 @@ class Shell {
   void ChangeDirectoryByPath(const std::string& word);
   bool CopyOut(HostFile& host, const std::string& local, const std::string& volume_name);
   void CopyIn(HostFile& host, const std::string& local, const std::string& volume_name);
+  void KeepRevisionTime(const std::string& local);
 
   ods2::Engine engine_;
   ShellState state_;

@@ -1,6 +1,7 @@
 // The transfer commands: get and recv copy a file of the current volume directory to a host file,
 // put copies a host file into it, lcd moves the host's current directory. The engine's stream and
 // the host file are closed on every path.
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -123,6 +124,7 @@ void Shell::Get(Words words) {
   }
   Print(msg::kCopyingOut, volume_name, names->local.c_str());
   if (CopyOut(host, names->local, names->volume)) {
+    KeepRevisionTime(partial.path);
     if (::rename(partial.path.c_str(), names->local.c_str()) == 0) {
       partial.path.clear();
       Print(msg::kTransferComplete);
@@ -154,6 +156,15 @@ bool Shell::CopyOut(HostFile& host, const std::string& local, const std::string&
     }
     if (engine_.LastError() == ods2::ErrEof) return true;
   }
+}
+
+// The host copy carries the file's revision date as its modification time.
+void Shell::KeepRevisionTime(const std::string& local) {
+  std::int64_t seconds = 0;
+  long nanoseconds = 0;
+  if (!engine_.StreamRevisionTime(seconds, nanoseconds)) return;
+  struct timespec times[2] = {{0, UTIME_NOW}, {static_cast<time_t>(seconds), nanoseconds}};
+  ::utimensat(AT_FDCWD, local.c_str(), times, 0);  // a copy without its date is still the copy
 }
 
 void Shell::Put(Words words) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cctype>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -28,13 +30,14 @@ std::string ReadAll(const std::string& path) {
 
 // Runs volxfer with `script` on standard input in a folder holding `image` as vol.img; a script
 // in which a command fails ends with status 1.
-Transcript RunVolxfer(const std::vector<std::uint8_t>& image, const std::string& script, int status = 0) {
+Transcript RunVolxfer(const std::vector<std::uint8_t>& image, const std::string& script, int status = 0,
+                      const std::string& open = "open vol.img ro\n") {
   std::filesystem::path folder =
       std::filesystem::temp_directory_path() / ("vxt-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   std::ofstream((folder / "vol.img").string(), std::ios::binary)
       .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-  std::ofstream((folder / "script").string()) << "open vol.img ro\n" << script << "bye\n";
+  std::ofstream((folder / "script").string()) << open << script << "bye\n";
   std::string command = "cd '" + folder.string() + "' && TZ=UTC '" VOLXFER_EXE "' < script > out 2> err";
   int result = std::system(command.c_str());
   EXPECT_TRUE(WIFEXITED(result) && WEXITSTATUS(result) == status) << result;
@@ -87,7 +90,7 @@ TEST(ListingTranscript, NameColumnKeepsNineteenCharactersAndWrapsLongerOnes) {
       "\nTotal of 3 files, 6/7 blocks.\n"
       "Directory [000000.LIST]\nEXACT.BIN;1\n\tOwner: [1,1]\tSize: 2 (512 bytes)\tProtection: RWED,RWED,RE,\n"
       "\tCreated:  1-JAN-1970 00:00:00.00\tRevised:  1-JAN-1970 00:00:00.00\nTotal of 1 files\n");
-  EXPECT_EQ(t.err, "");
+  EXPECT_EQ(t.err, "") << t.err;
 }
 
 TEST(ListingTranscript, RecordsAtABlockEndAndVersionsInLaterRecords) {
@@ -201,6 +204,30 @@ TEST(ListingTranscript, LsCountsBytesOfFilesOfTwoGibibytesAndMore) {
       << Body(t);
   EXPECT_NE(Body(t).find("FOUR.BIN;1\n\tOwner: [1,1]\tSize: 9000001 (4608000007 bytes)"), std::string::npos)
       << Body(t);
+}
+
+// A put file shows the moment of the put and the usual protection, not the directory's; get gives
+// the host copy the file's revision date.
+TEST(ListingTranscript, NewFilesCarryDatesAndDefaultProtection) {
+  VolumeBuilder builder(800, 1);
+  builder.AddDirectory({.name = "WORK"});
+  builder.AddFile(
+      {.name = "OLD.TXT", .data = test::Bytes(5, 1), .revision_ticks = test::TicksFromUnix(1600000000)});
+  Transcript t =
+      RunVolxfer(builder.Build(),
+                 "!printf 'x\\n' > n.txt\nput n.txt\ndir/prot N.TXT\nget OLD.TXT o.txt\n"
+                 "!stat -c %Y o.txt\ncd WORK.DIR\nput n.txt M.TXT;0\ndir/date M.TXT;1\ndir/prot M.TXT\n",
+                 0, "open vol.img\n");
+  std::time_t now = std::time(nullptr);
+  char today[16];
+  std::strftime(today, sizeof today, "%d-%b-%Y", std::gmtime(&now));
+  std::string date(today);
+  for (char& c : date) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_NE(t.out.find("N.TXT;1              (RWED,RWED,RE,)"), std::string::npos) << t.out;
+  EXPECT_NE(t.out.find(" 1600000000\n"), std::string::npos) << t.out;
+  EXPECT_NE(t.out.find("M.TXT;1              " + date), std::string::npos) << t.out;
+  EXPECT_NE(t.out.find("(RWED,RWED,RE,)"), t.out.rfind("(RWED,RWED,RE,)")) << t.out;
+  EXPECT_EQ(t.err, "") << t.err;
 }
 
 }  // namespace
