@@ -156,3 +156,31 @@ TEST(VolumeChecker, BuiltAndReferenceVolumesPass) {
 }
 
 }  // namespace
+
+namespace {
+
+// The header of a put file names the version its entry has, and counts one revision.
+TEST(NewFileHeader, NamesTheEntrysVersionAndOneRevision) {
+  struct Row {
+    const char* spec;
+    const char* header_name;
+  };
+  VolumeBuilder builder = SmallVolume();
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  for (Row row : {Row{"V.TXT;0", "V.TXT;1"}, Row{"W.TXT;", "W.TXT;1"}, Row{"X.TXT;7", "X.TXT;7"}}) {
+    ASSERT_EQ(test::PutFile(m.engine(), row.spec, false, test::Text("data"), 1), 0) << row.spec;
+    ASSERT_EQ(m.engine().StreamOpen(row.header_name, false), 0) << row.header_name;
+    const ods2::FileHeader& h = m.engine().stream()->first_header();
+    std::string name(reinterpret_cast<const char*>(h.bytes().data() + h.ident_offset()), 20);
+    EXPECT_EQ(name.substr(0, name.find(' ')), row.header_name);
+    EXPECT_EQ(ods2::GetU16(h.bytes(), h.ident_offset() + ods2::kIdentRevisionCount), 1);
+    EXPECT_NE(h.IdentDate(ods2::kIdentRevisionDate), 0u);
+    EXPECT_EQ(h.IdentDate(ods2::kIdentRevisionDate), h.IdentDate(ods2::kIdentCreationDate));
+    m.engine().StreamClose();
+  }
+  ASSERT_TRUE(m.Close());
+  Sound(m.image().Contents());
+}
+
+}  // namespace
