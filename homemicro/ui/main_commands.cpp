@@ -20,11 +20,13 @@ using namespace homemicro;
 
 void TfmMain::RunModal(const std::function<void()>& body) {
   session_->BeginModal();
+  // The machine runs again afterwards, so the tracer goes now: the always-on-top tracer would
+  // otherwise cover the dialog that holds the keyboard.
+  if (fmTracer) fmTracer->hideQuietly();
   body();
   session_->EndModal();
-  // The machine runs again: the buttons and the tracer follow the run state.
+  // The buttons follow the run state.
   session_->State().PlayDown = true;
-  if (fmTracer) fmTracer->hideQuietly();
   RefreshButtons();
 }
 
@@ -61,7 +63,8 @@ void TfmMain::FormKeyDown(uint16_t virtualKey, uint8_t shiftState) {
     case KeyCommand::ShowSettings:
       sbOptionsClick();
       break;
-    case KeyCommand::Stopped:
+    case KeyCommand::Stopped:  // F11, or a hard reset that found no ROM file
+      pbScreen->update();
       RefreshButtons();
       fmTracer->ShowStopped(session_->LastPc());
       break;

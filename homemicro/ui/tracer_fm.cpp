@@ -1,6 +1,11 @@
 #include "tracer_fm.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -20,6 +25,19 @@ namespace {
 const char* const kRegisterNames[] = {"R0", "R1", "R2", "R3", "R4", "R5", "SP", "PC"};
 const char* const kHelpLine =
     "0..7 - registers; N,Z,V,C - flags; D - dump; G - go to; F7 - trace into; F8 - step over; F9 - skip";
+
+// "Courier New" when it is installed, else the system's fixed-pitch font, so the columns stay
+// aligned whatever the desktop has.
+QFont PaneFont() {
+  QFont wanted("Courier New", 8);
+  wanted.setStyleHint(QFont::TypeWriter);
+  wanted.setFixedPitch(true);
+  const QFontInfo got(wanted);
+  if (got.family() == wanted.family() && got.fixedPitch()) return wanted;
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  fixed.setPointSize(8);
+  return fixed;
+}
 
 QFrame* MakePanel(QWidget* parent, const char* name, QRect geometry) {
   auto* panel = new QFrame(parent);
@@ -50,16 +68,27 @@ TfmTracer::TfmTracer(TfmMain& main, QWidget* parent)
       main_(main) {
   setObjectName("fmTracer");
   setWindowTitle("Tracer");
-  setFixedSize(kClientWidth, kClientHeight);
   setFont(QFont("MS Sans Serif", 8));
-  QFont mono("Courier New", 8);
-  mono.setStyleHint(QFont::TypeWriter);
-  mono.setFixedPitch(true);
-
-  pAsm = MakePanel(this, "pAsm", QRect(0, 1, 489, 134));
-  pReg = MakePanel(this, "pReg", QRect(490, 1, 79, 134));
-  pDump = MakePanel(this, "pDump", QRect(0, 136, 569, 65));
-  Panel1 = MakePanel(this, "Panel1", QRect(0, 202, 569, 17));
+  const QFont mono = PaneFont();
+  // The panes hold nine listing lines, nine register lines and four dump lines of the font
+  // actually used; the classic sizes are the least they get.
+  const QFontMetrics metrics(mono);
+  const int line = metrics.lineSpacing();
+  const int margins = 2 * 1 + 2 * 2;                     // layout margins and the panel's frame
+  const int upper = std::max(134, 10 * line + margins);  // nine lines and the last line end
+  const int regWidth = std::max(79, metrics.horizontalAdvance("PS: T NZVC") + 6 + 4);
+  const int listingWidth = std::max(489, metrics.horizontalAdvance(QString(52, QChar('0'))) + 10);
+  // A dump line: address, eight words and sixteen characters, 80 in all.
+  const int dumpWidth = metrics.horizontalAdvance(QString(80, QChar('0'))) + 10;
+  const int asmWidth = std::max(listingWidth, dumpWidth - 1 - regWidth);
+  const int width = asmWidth + 1 + regWidth;
+  const int dump = std::max(65, 5 * line + margins);
+  const int help = std::max(17, QFontMetrics(font()).lineSpacing() + 2);
+  pAsm = MakePanel(this, "pAsm", QRect(0, 1, asmWidth, upper));
+  pReg = MakePanel(this, "pReg", QRect(asmWidth + 1, 1, regWidth, upper));
+  pDump = MakePanel(this, "pDump", QRect(0, upper + 2, width, dump));
+  Panel1 = MakePanel(this, "Panel1", QRect(0, upper + dump + 3, width, help));
+  setFixedSize(width, upper + dump + 3 + help);
   lbAsm = FillPanel(pAsm, "lbAsm", mono);
   lbReg = FillPanel(pReg, "lbReg", mono);
   lbDump = FillPanel(pDump, "lbDump", mono);
@@ -71,12 +100,13 @@ TfmTracer::TfmTracer(TfmMain& main, QWidget* parent)
     panel->installEventFilter(this);
   }
   for (QLabel* label : {lbAsm, lbReg, lbDump}) label->installEventFilter(this);
+  qApp->installEventFilter(this);  // clicks into the main window leave the tracer
   setTabOrder(pAsm, pReg);
   setTabOrder(pReg, pDump);
   SetPanelColours();
 
   if (QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+    move(screen->availableGeometry().center() - QPoint(this->width() / 2, height() / 2));
 }
 
 void TfmTracer::SetPanelColours() {
@@ -89,6 +119,11 @@ void TfmTracer::SetPanelColours() {
 }
 
 bool TfmTracer::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType() && isVisible() &&
+      static_cast<QWidget*>(watched)->window() == &main_ && !QApplication::activeModalWidget()) {
+    FormDeactivate();  // the user clicked the main window
+    return false;
+  }
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
     SetPanelColours();
   } else if (event->type() == QEvent::MouseButtonPress) {
@@ -124,14 +159,12 @@ void TfmTracer::FormDeactivate() {
   main_.sbPlayClick();
 }
 
+// Losing the focus alone resumes nothing: window managers hand the focus about when a number
+// box closes (to the main window, then back, in any order), and the machine must stay stopped
+// then. Leaving is a click into the main window (eventFilter) or closing the tracer.
 void TfmTracer::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() != QEvent::ActivationChange) return;
-  if (isActiveWindow()) {
-    UpdateAll();  // FormActivate
-  } else if (isVisible() && !QApplication::activeModalWidget()) {
-    FormDeactivate();
-  }
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateAll();  // FormActivate
 }
 
 void TfmTracer::hideEvent(QHideEvent* event) {

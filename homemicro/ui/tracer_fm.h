@@ -13,6 +13,7 @@ class TfmMain;
 class TfmTracer : public QWidget {
   Q_OBJECT
  public:
+  // The classic client area; a pane font with larger metrics makes the window larger.
   static constexpr int kClientWidth = 569;
   static constexpr int kClientHeight = 219;
 

@@ -183,7 +183,14 @@ KeyCommand EmulatorSession::KeyDown(uint16_t virtualKey, uint8_t shiftState) {
       return KeyCommand::Played;
     case vk::F12:
       if (shiftState & kCtrlBit) {
+        const bool wasRunning = state_.RunTimerEnabled;
         HardReset();
+        // A ROM file that is gone stopped the timer: the machine is now stopped as after Stop,
+        // so the buttons and the tracer must say so.
+        if (wasRunning && !state_.RunTimerEnabled && !runLoop_.EndRequested()) {
+          Stop();
+          return KeyCommand::Stopped;
+        }
         return KeyCommand::HardReset;
       }
       SoftReset();

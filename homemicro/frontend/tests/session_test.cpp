@@ -181,6 +181,22 @@ TEST(SessionCommands, HotKeysActOnTheRunState) {
   EXPECT_EQ(machine.ReadWord(0177716) & 0100, 0100);
 }
 
+TEST(SessionCommands, HardResetThatFindsNoRomStopsTheMachineAsStopDoes) {
+  SessionRig rig;
+  ASSERT_TRUE(rig.StartWithRom().Ok);
+  ASSERT_TRUE(rig.State().RunTimerEnabled);
+  std::filesystem::remove(rig.dir / "homemicro.rom");
+  EXPECT_EQ(rig.session->KeyDown(vk::F12, kCtrlBit), KeyCommand::Stopped);
+  EXPECT_FALSE(rig.State().RunTimerEnabled);
+  EXPECT_FALSE(rig.window.TimerEnabled);
+  EXPECT_FALSE(rig.State().PlayDown);
+  EXPECT_EQ(rig.session->LastPc(), static_cast<uint16_t>(rig.M().R[kPC] - 2));
+  ASSERT_EQ(rig.window.Messages.size(), 1u);
+  // Stopped already: the reset changes no run state.
+  EXPECT_EQ(rig.session->KeyDown(vk::F12, kCtrlBit), KeyCommand::HardReset);
+  EXPECT_FALSE(rig.State().RunTimerEnabled);
+}
+
 TEST(SessionCommands, ModalWindowsHoldTheTimerAndResumeAStoppedMachine) {
   SessionRig rig;
   ASSERT_TRUE(rig.StartWithRom().Ok);
