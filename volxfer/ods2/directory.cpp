@@ -3,20 +3,22 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "layout.h"
 #include "volume.h"
 
 namespace ods2 {
 
 namespace {
-constexpr std::uint16_t kEndOfBlock = 0xFFFF;
+namespace r = layout::record;
+constexpr std::uint16_t kEndOfBlock = r::kEndOfBlock;
 }  // namespace
 
 std::uint16_t DirectoryRecord::Version(std::span<const std::uint8_t> data, std::uint32_t i) const {
-  return GetU16(data, entries_offset + 8ull * i);
+  return GetU16(data, entries_offset + r::kEntrySize * i + r::kEntryVersion);
 }
 
 FileId DirectoryRecord::Id(std::span<const std::uint8_t> data, std::uint32_t i) const {
-  return FileId::Read(data, entries_offset + 8ull * i + 2);
+  return FileId::Read(data, entries_offset + r::kEntrySize * i + r::kEntryFileId);
 }
 
 RecordWalker::Step RecordWalker::Next(DirectoryRecord& record) {
@@ -24,7 +26,7 @@ RecordWalker::Step RecordWalker::Next(DirectoryRecord& record) {
     // A record that ended exactly at the directory's end leaves no size word to read.
     if (position_ + 2 > size_) return Step::kEnd;
     if (position_ % 2 != 0) return Step::kDamaged;
-    std::uint16_t size = GetU16(data_, position_);
+    std::uint16_t size = GetU16(data_, position_ + r::kSize);
     if (size == kEndOfBlock) {
       position_ = (position_ / kBlockSize + 1) * kBlockSize;
       if (position_ >= size_) return Step::kEnd;
@@ -37,14 +39,15 @@ RecordWalker::Step RecordWalker::Next(DirectoryRecord& record) {
     // Records never span blocks and never pass the directory's end.
     std::uint64_t end = position_ + 2 + size;
     if (size % 2 != 0 || end > size_ || position_ % kBlockSize + 2 + size > kBlockSize) return Step::kDamaged;
-    std::uint8_t name_length = GetU8(data_, position_ + 5);
-    std::uint64_t names_end = position_ + 6 + name_length + name_length % 2;
+    std::uint8_t name_length = GetU8(data_, position_ + r::kNameLength);
+    std::uint64_t names_end = position_ + r::kName + name_length + name_length % 2;
     if (names_end > end) return Step::kDamaged;
     record.offset = position_;
     record.size = size;
-    record.name = std::string_view(reinterpret_cast<const char*>(data_.data() + position_ + 6), name_length);
+    record.name =
+        std::string_view(reinterpret_cast<const char*>(data_.data() + position_ + r::kName), name_length);
     record.entries_offset = names_end;
-    record.entry_count = static_cast<std::uint32_t>((end - names_end) / 8);
+    record.entry_count = static_cast<std::uint32_t>((end - names_end) / r::kEntrySize);
     position_ = end;
     return Step::kRecord;
   }

@@ -6,13 +6,17 @@
 #include "directory.h"
 #include "directory_growth.h"
 #include "error_code.h"
+#include "layout.h"
 #include "volume.h"
 
 namespace ods2 {
 
 namespace {
-constexpr std::uint16_t kEndOfBlock = 0xFFFF;
-constexpr std::size_t kEntrySize = 8;
+namespace rec = layout::record;
+constexpr std::uint16_t kEndOfBlock = rec::kEndOfBlock;
+constexpr std::size_t kEntrySize = rec::kEntrySize;
+// Size word, version limit, flags, name length and one entry.
+constexpr std::size_t kRecordOverhead = rec::kName + kEntrySize;
 
 // Directory names are compared as VMS does: byte order of the upper-case text.
 int CompareNames(std::string_view a, std::string_view b) {
@@ -27,15 +31,15 @@ int CompareNames(std::string_view a, std::string_view b) {
 
 std::vector<std::uint8_t> NewRecord(const DirectoryEntryToAdd& entry) {
   std::size_t length = entry.name.size();
-  std::size_t size = 12 + length + length % 2;
+  std::size_t size = kRecordOverhead - 2 + length + length % 2;
   std::vector<std::uint8_t> r(2 + size, 0);
-  PutU16(r, 0, static_cast<std::uint16_t>(size));
-  PutU16(r, 2, 0xFFFF);  // version limit
-  PutU8(r, 5, static_cast<std::uint8_t>(length));
-  std::copy(entry.name.begin(), entry.name.end(), r.begin() + 6);
-  std::size_t at = 6 + length + length % 2;
-  PutU16(r, at, entry.version);
-  entry.id.Write(r, at + 2);
+  PutU16(r, rec::kSize, static_cast<std::uint16_t>(size));
+  PutU16(r, rec::kVersionLimit, 0xFFFF);
+  PutU8(r, rec::kNameLength, static_cast<std::uint8_t>(length));
+  std::copy(entry.name.begin(), entry.name.end(), r.begin() + rec::kName);
+  std::size_t at = rec::kName + length + length % 2;
+  PutU16(r, at + rec::kEntryVersion, entry.version);
+  entry.id.Write(r, at + rec::kEntryFileId);
   return r;
 }
 
@@ -50,10 +54,10 @@ bool AddVersion(std::vector<std::uint8_t>& raw, const DirectoryRecord& record,
   }
   std::size_t at = record.entries_offset - record.offset + kEntrySize * i;
   std::uint8_t bytes[kEntrySize] = {};
-  PutU16(bytes, 0, entry.version);
-  entry.id.Write(bytes, 2);
+  PutU16(bytes, rec::kEntryVersion, entry.version);
+  entry.id.Write(bytes, rec::kEntryFileId);
   raw.insert(raw.begin() + static_cast<std::ptrdiff_t>(at), bytes, bytes + kEntrySize);
-  PutU16(raw, 0, static_cast<std::uint16_t>(raw.size() - 2));
+  PutU16(raw, rec::kSize, static_cast<std::uint16_t>(raw.size() - 2));
   return true;
 }
 
@@ -174,7 +178,7 @@ std::optional<PackedDirectory> RemoveDirectoryEntry(std::span<const std::uint8_t
         removed = true;
         auto at = static_cast<std::ptrdiff_t>(record.entries_offset - record.offset + kEntrySize * i);
         raw.erase(raw.begin() + at, raw.begin() + at + static_cast<std::ptrdiff_t>(kEntrySize));
-        PutU16(raw, 0, static_cast<std::uint16_t>(raw.size() - 2));
+        PutU16(raw, rec::kSize, static_cast<std::uint16_t>(raw.size() - 2));
         break;
       }
       // A record whose only entry went is dropped whole.
@@ -193,8 +197,8 @@ std::optional<PackedDirectory> RemoveDirectoryEntry(std::span<const std::uint8_t
 
 bool EnterName(Volume& volume, const FileId& directory, const DirectoryEntryToAdd& entry,
                std::string* name_text, bool dry_run) {
-  // A record must fit one block with its entry: 2 + 4 + 2 + name + pad + 8 bytes.
-  if (entry.name.empty() || entry.name.size() > 255 || 16 + entry.name.size() + 1 > kBlockSize) {
+  // A record must fit one block with its entry and pad byte.
+  if (entry.name.empty() || entry.name.size() > 255 || kRecordOverhead + entry.name.size() + 1 > kBlockSize) {
     volume.SetError(ErrInvalidArgument);
     return false;
   }

@@ -79,9 +79,9 @@ int Engine::VolumeQuery(VolumeInfo* info) {
   const HomeBlock& hb = volume_->home_block();
   *info = VolumeInfo{};
   info->total_blocks = volume_->scb_volume_size();
-  info->sectors_per_track = volume_->scb_field(12);
-  info->tracks_per_cylinder = volume_->scb_field(16);
-  info->cylinders = volume_->scb_field(20);
+  info->sectors_per_track = volume_->scb_field(layout::scb::kSectorsPerTrack);
+  info->tracks_per_cylinder = volume_->scb_field(layout::scb::kTracksPerCylinder);
+  info->cylinders = volume_->scb_field(layout::scb::kCylinders);
   info->volume_number = hb.volume_number();
   info->cluster_factor = hb.cluster_factor();
   info->max_files = hb.max_files();

@@ -37,11 +37,11 @@ std::uint64_t VmsTimeNow() {
 // Creation and revision dates of the moment, revision count 1.
 void StampNewFile(FileHeader& header) {
   std::size_t ident = header.ident_offset();
-  if (ident + kIdentRevisionDate + 8 > 510) return;
+  if (ident + layout::ident::kRevisionDate + 8 > layout::header::kChecksum) return;
   std::uint64_t now = VmsTimeNow();
-  PutU16(header.bytes(), ident + kIdentRevisionCount, 1);
-  PutU64(header.bytes(), ident + kIdentCreationDate, now);
-  PutU64(header.bytes(), ident + kIdentRevisionDate, now);
+  PutU16(header.bytes(), ident + layout::ident::kRevisionCount, 1);
+  PutU64(header.bytes(), ident + layout::ident::kCreationDate, now);
+  PutU64(header.bytes(), ident + layout::ident::kRevisionDate, now);
 }
 }  // namespace
 
@@ -185,7 +185,7 @@ bool Engine::RemoveCreated(StreamFile& stream) {
 
 bool Engine::StreamRevisionTime(std::int64_t& unix_seconds, long& nanoseconds) const {
   if (!stream_ || !stream_->accessed()) return false;
-  std::uint64_t ticks = stream_->first_header().IdentDate(kIdentRevisionDate);
+  std::uint64_t ticks = stream_->first_header().IdentDate(layout::ident::kRevisionDate);
   if (ticks < static_cast<std::uint64_t>(kVmsEpochToUnix * kTicksPerSecond)) return false;
   ticks -= static_cast<std::uint64_t>(kVmsEpochToUnix * kTicksPerSecond);
   unix_seconds = static_cast<std::int64_t>(ticks / kTicksPerSecond);

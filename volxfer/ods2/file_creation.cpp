@@ -17,9 +17,9 @@ constexpr std::uint8_t kIdentWords = 40;
 constexpr std::uint8_t kMapWords = 100;
 constexpr std::uint8_t kAccessWords = 255;
 constexpr std::size_t kIdentOffset = 2 * kIdentWords;
-constexpr std::size_t kNameHead = 20;
-constexpr std::size_t kNameTailOffset = 54;  // within the ident area
-constexpr std::size_t kNameTail = 65;
+constexpr std::size_t kNameHead = layout::ident::kNameSize;
+constexpr std::size_t kNameTailOffset = layout::ident::kNameContinuation;
+constexpr std::size_t kNameTail = layout::ident::kNameContinuationSize;
 // The largest count a format 3 pointer holds.
 constexpr std::uint64_t kFormat3Limit = std::uint64_t{1} << 30;
 // Versions ODS-2 allows.
@@ -43,23 +43,24 @@ void PutName(FileHeader& header, std::string_view name) {
 // The new header over the old content of its block, which only lends its sequence number.
 void BuildHeader(const Volume& volume, FileHeader& header, std::uint32_t number) {
   const HomeBlock& hb = volume.home_block();
-  std::uint16_t old_sequence = GetU16(header.bytes(), 10);
+  namespace h = layout::header;
+  std::uint16_t old_sequence = GetU16(header.bytes(), h::kSequence);
   std::fill(header.bytes().begin(), header.bytes().end(), 0);
   std::span<std::uint8_t> b = header.bytes();
-  b[0] = kIdentWords;
-  b[1] = kMapWords;
-  b[2] = kAccessWords;
-  b[3] = kAccessWords;
-  PutU16(b, 6, hb.structure_level_word());
-  PutU16(b, 8, static_cast<std::uint16_t>(number));
-  PutU16(b, 10, static_cast<std::uint16_t>(old_sequence + 1));
-  PutU8(b, 12, static_cast<std::uint8_t>(hb.volume_number()));
-  PutU8(b, 13, static_cast<std::uint8_t>(number >> 16));
+  b[h::kIdentWords] = kIdentWords;
+  b[h::kMapWords] = kMapWords;
+  b[h::kAccessWords] = kAccessWords;
+  b[h::kReservedWords] = kAccessWords;
+  PutU16(b, h::kStructureVersion, hb.structure_level_word());
+  PutU16(b, h::kFileNumber, static_cast<std::uint16_t>(number));
+  PutU16(b, h::kSequence, static_cast<std::uint16_t>(old_sequence + 1));
+  PutU8(b, h::kRvn, static_cast<std::uint8_t>(hb.volume_number()));
+  PutU8(b, h::kNumberExtension, static_cast<std::uint8_t>(number >> 16));
   header.set_highest_allocated_vbn(0);
   header.SetEndOfFile(0);
-  PutU16(b, 60, hb.owner_member());
-  PutU16(b, 62, hb.owner_group());
-  PutU16(b, 64, hb.default_protection());
+  PutU16(b, h::kOwnerMember, hb.owner_member());
+  PutU16(b, h::kOwnerGroup, hb.owner_group());
+  PutU16(b, h::kProtection, hb.default_protection());
 }
 // NAME.TYPE with one dot, each part at most 39 of the characters ODS-2 names are made of. Anything
 // else would be entered where listings and other software cannot find it.

@@ -9,6 +9,7 @@
 
 #include "block_device.h"
 #include "file_id.h"
+#include "layout.h"
 #include "little_endian.h"
 #include "retrieval_pointer.h"
 
@@ -27,45 +28,51 @@ class FileHeader {
   std::span<const std::uint8_t> bytes() const { return bytes_; }
   std::uint64_t lbn = 0;
 
-  std::uint16_t Checksum() const { return WordChecksum(bytes_, 510); }
-  void UpdateChecksum() { PutU16(bytes_, 510, Checksum()); }
+  std::uint16_t Checksum() const { return WordChecksum(bytes_, layout::header::kChecksum); }
+  void UpdateChecksum() { PutU16(bytes_, layout::header::kChecksum, Checksum()); }
   // The structural checks, and that the header names `expected`.
   bool Valid(const FileId& expected) const;
 
-  std::size_t ident_offset() const { return 2u * bytes_[0]; }
-  std::size_t map_offset() const { return 2u * bytes_[1]; }
-  std::size_t access_offset() const { return 2u * bytes_[2]; }
-  std::size_t map_words_in_use() const { return bytes_[58]; }
-  void set_map_words_in_use(std::uint8_t words) { bytes_[58] = words; }
+  std::size_t ident_offset() const { return 2u * bytes_[layout::header::kIdentWords]; }
+  std::size_t map_offset() const { return 2u * bytes_[layout::header::kMapWords]; }
+  std::size_t access_offset() const { return 2u * bytes_[layout::header::kAccessWords]; }
+  std::size_t map_words_in_use() const { return bytes_[layout::header::kMapWordsInUse]; }
+  void set_map_words_in_use(std::uint8_t words) { bytes_[layout::header::kMapWordsInUse] = words; }
   // Room for map words between the map and access control areas.
-  std::size_t map_capacity_words() const { return bytes_[2] - bytes_[1]; }
+  std::size_t map_capacity_words() const {
+    return bytes_[layout::header::kAccessWords] - bytes_[layout::header::kMapWords];
+  }
 
-  FileId file_id() const { return FileId::Read(bytes_, 8); }
-  FileId extension_id() const { return FileId::Read(bytes_, 14); }
-  FileId back_link() const { return FileId::Read(bytes_, 66); }
-  void set_back_link(const FileId& id) { id.Write(bytes_, 66); }
+  FileId file_id() const { return FileId::Read(bytes_, layout::header::kFileId); }
+  FileId extension_id() const { return FileId::Read(bytes_, layout::header::kExtensionId); }
+  FileId back_link() const { return FileId::Read(bytes_, layout::header::kBackLink); }
+  void set_back_link(const FileId& id) { id.Write(bytes_, layout::header::kBackLink); }
 
-  std::uint8_t record_type_byte() const { return bytes_[20]; }
-  std::uint8_t record_attributes() const { return bytes_[21]; }
-  std::uint16_t record_size() const { return GetU16(bytes_, 22); }
-  std::uint8_t vfc_size() const { return bytes_[35]; }  // 0 means 2
-  std::uint32_t highest_allocated_vbn() const { return GetU32HighFirst(bytes_, 24); }
-  void set_highest_allocated_vbn(std::uint32_t v) { PutU32HighFirst(bytes_, 24, v); }
-  std::uint32_t eof_vbn() const { return GetU32HighFirst(bytes_, 28); }
-  std::uint16_t first_free_byte() const { return GetU16(bytes_, 32); }
-  std::uint16_t max_record_size() const { return GetU16(bytes_, 36); }
+  std::uint8_t record_type_byte() const { return bytes_[layout::header::kRecordType]; }
+  std::uint8_t record_attributes() const { return bytes_[layout::header::kRecordAttributes]; }
+  std::uint16_t record_size() const { return GetU16(bytes_, layout::header::kRecordSize); }
+  std::uint8_t vfc_size() const { return bytes_[layout::header::kVfcSize]; }  // 0 means 2
+  std::uint32_t highest_allocated_vbn() const {
+    return GetU32HighFirst(bytes_, layout::header::kHighestAllocatedVbn);
+  }
+  void set_highest_allocated_vbn(std::uint32_t v) {
+    PutU32HighFirst(bytes_, layout::header::kHighestAllocatedVbn, v);
+  }
+  std::uint32_t eof_vbn() const { return GetU32HighFirst(bytes_, layout::header::kEofVbn); }
+  std::uint16_t first_free_byte() const { return GetU16(bytes_, layout::header::kFirstFreeByte); }
+  std::uint16_t max_record_size() const { return GetU16(bytes_, layout::header::kMaxRecordSize); }
   // Sets the end of file at byte position `p`.
   void SetEndOfFile(std::uint64_t p);
   // Raises a high-water mark in use (not 0) past the first `blocks` blocks: software that honours
   // it reads blocks at or above the mark as zeros.
   void CoverByHighWater(std::uint64_t blocks);
-  std::uint32_t characteristics() const { return GetU32(bytes_, 52); }
+  std::uint32_t characteristics() const { return GetU32(bytes_, layout::header::kCharacteristics); }
   bool is_contiguous() const { return characteristics() & kContiguous; }
   bool is_directory() const { return characteristics() & kDirectory; }
   bool is_marked_for_delete() const { return characteristics() & kMarkedForDelete; }
-  std::uint16_t owner_member() const { return GetU16(bytes_, 60); }
-  std::uint16_t owner_group() const { return GetU16(bytes_, 62); }
-  std::uint16_t protection() const { return GetU16(bytes_, 64); }
+  std::uint16_t owner_member() const { return GetU16(bytes_, layout::header::kOwnerMember); }
+  std::uint16_t owner_group() const { return GetU16(bytes_, layout::header::kOwnerGroup); }
+  std::uint16_t protection() const { return GetU16(bytes_, layout::header::kProtection); }
 
   // Bytes of data up to the end of file; an end-of-file block of 0 means an empty file.
   std::uint64_t FileSize() const;
@@ -87,9 +94,5 @@ class FileHeader {
  private:
   std::array<std::uint8_t, kBlockSize> bytes_{};
 };
-
-inline constexpr std::size_t kIdentRevisionCount = 20;
-inline constexpr std::size_t kIdentCreationDate = 22;
-inline constexpr std::size_t kIdentRevisionDate = 30;
 
 }  // namespace ods2

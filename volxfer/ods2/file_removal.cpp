@@ -14,14 +14,14 @@ namespace {
 // sequence number stays so the next file of this number gets a new one, the map is empty.
 void ClearHeader(FileHeader& header) {
   std::span<std::uint8_t> b = header.bytes();
-  std::size_t map = std::min<std::size_t>(header.map_offset(), 510);
-  std::size_t map_end = std::min<std::size_t>(map + 2 * header.map_words_in_use(), 510);
+  std::size_t map = std::min<std::size_t>(header.map_offset(), layout::header::kChecksum);
+  std::size_t map_end = std::min<std::size_t>(map + 2 * header.map_words_in_use(), layout::header::kChecksum);
   std::fill(b.begin() + static_cast<std::ptrdiff_t>(map), b.begin() + static_cast<std::ptrdiff_t>(map_end),
             0);
   header.set_map_words_in_use(0);
-  PutU32(b, 52, header.characteristics() | FileHeader::kMarkedForDelete);
-  PutU16(b, 8, 0);
-  PutU8(b, 13, 0);
+  PutU32(b, layout::header::kCharacteristics, header.characteristics() | FileHeader::kMarkedForDelete);
+  PutU16(b, layout::header::kFileNumber, 0);
+  PutU8(b, layout::header::kNumberExtension, 0);
   header.UpdateChecksum();
 }
 

@@ -4,17 +4,24 @@
 
 namespace ods2 {
 
+namespace f = layout::home;
+
 bool HomeBlock::Check(std::span<const std::uint8_t> b) {
   if (b.size() < kBlockSize) return false;
-  if (WordChecksum(b, 58) != GetU16(b, 58) || WordChecksum(b, 510) != GetU16(b, 510)) return false;
-  if (std::memcmp(b.data() + 496, "DECFILE11B  ", 12) != 0) return false;
-  if (GetU32(b, 0) == 0 || GetU32(b, 4) == 0 || GetU32(b, 8) == 0) return false;
-  if (GetU8(b, 12) == 0 || GetU8(b, 13) != 2) return false;
-  if (GetU16(b, 14) == 0 || GetU16(b, 16) == 0 || GetU32(b, 24) == 0) return false;
-  std::uint32_t max_files = GetU32(b, 28);
-  if (max_files > kMaxFilesLimit || max_files <= GetU16(b, 34)) return false;
-  if (GetU16(b, 32) == 0 || GetU16(b, 34) < 5) return false;
-  return GetU16(b, 36) == 0;
+  if (WordChecksum(b, f::kFirstChecksum) != GetU16(b, f::kFirstChecksum) ||
+      WordChecksum(b, f::kSecondChecksum) != GetU16(b, f::kSecondChecksum))
+    return false;
+  if (std::memcmp(b.data() + f::kFormat, "DECFILE11B  ", f::kTextSize) != 0) return false;
+  if (GetU32(b, f::kHomeLbn) == 0 || GetU32(b, f::kAlternateHomeLbn) == 0 ||
+      GetU32(b, f::kAlternateIndexLbn) == 0)
+    return false;
+  if (GetU8(b, f::kStructureVersion) == 0 || GetU8(b, f::kStructureLevel) != 2) return false;
+  if (GetU16(b, f::kClusterFactor) == 0 || GetU16(b, f::kHomeVbn) == 0 || GetU32(b, f::kIndexBitmapLbn) == 0)
+    return false;
+  std::uint32_t max_files = GetU32(b, f::kMaxFiles);
+  if (max_files > kMaxFilesLimit || max_files <= GetU16(b, f::kReservedFiles)) return false;
+  if (GetU16(b, f::kIndexBitmapBlocks) == 0 || GetU16(b, f::kReservedFiles) < 5) return false;
+  return GetU16(b, f::kDeviceType) == 0;
 }
 
 std::string HomeBlock::Text(std::size_t at, std::size_t size) const {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "block_device.h"
+#include "layout.h"
 #include "little_endian.h"
 
 namespace ods2 {
@@ -26,20 +27,20 @@ class HomeBlock {
   std::span<std::uint8_t> bytes() { return bytes_; }
   std::span<const std::uint8_t> bytes() const { return bytes_; }
 
-  std::uint16_t structure_level_word() const { return GetU16(bytes_, 12); }
-  std::uint16_t cluster_factor() const { return GetU16(bytes_, 14); }
-  std::uint16_t index_bitmap_vbn() const { return GetU16(bytes_, 22); }
-  std::uint32_t index_bitmap_lbn() const { return GetU32(bytes_, 24); }
-  std::uint32_t max_files() const { return GetU32(bytes_, 28); }
-  std::uint16_t index_bitmap_blocks() const { return GetU16(bytes_, 32); }
-  std::uint16_t reserved_files() const { return GetU16(bytes_, 34); }
-  std::uint16_t volume_number() const { return GetU16(bytes_, 38); }
-  std::uint16_t owner_member() const { return GetU16(bytes_, 44); }
-  std::uint16_t owner_group() const { return GetU16(bytes_, 46); }
-  std::uint16_t default_protection() const { return GetU16(bytes_, 54); }
-  std::uint16_t extend_quantity() const { return GetU16(bytes_, 70); }
-  std::string volume_name() const { return Text(472, 12); }
-  std::string owner_name() const { return Text(484, 12); }
+  std::uint16_t structure_level_word() const { return GetU16(bytes_, layout::home::kStructureVersion); }
+  std::uint16_t cluster_factor() const { return GetU16(bytes_, layout::home::kClusterFactor); }
+  std::uint16_t index_bitmap_vbn() const { return GetU16(bytes_, layout::home::kIndexBitmapVbn); }
+  std::uint32_t index_bitmap_lbn() const { return GetU32(bytes_, layout::home::kIndexBitmapLbn); }
+  std::uint32_t max_files() const { return GetU32(bytes_, layout::home::kMaxFiles); }
+  std::uint16_t index_bitmap_blocks() const { return GetU16(bytes_, layout::home::kIndexBitmapBlocks); }
+  std::uint16_t reserved_files() const { return GetU16(bytes_, layout::home::kReservedFiles); }
+  std::uint16_t volume_number() const { return GetU16(bytes_, layout::home::kVolumeNumber); }
+  std::uint16_t owner_member() const { return GetU16(bytes_, layout::home::kOwnerMember); }
+  std::uint16_t owner_group() const { return GetU16(bytes_, layout::home::kOwnerGroup); }
+  std::uint16_t default_protection() const { return GetU16(bytes_, layout::home::kDefaultProtection); }
+  std::uint16_t extend_quantity() const { return GetU16(bytes_, layout::home::kExtendQuantity); }
+  std::string volume_name() const { return Text(layout::home::kVolumeName, layout::home::kTextSize); }
+  std::string owner_name() const { return Text(layout::home::kOwnerName, layout::home::kTextSize); }
 
  private:
   std::string Text(std::size_t at, std::size_t size) const;

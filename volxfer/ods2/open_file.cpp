@@ -219,8 +219,8 @@ void OpenFile::ReleaseMarkedForDelete() {
 
 void OpenFile::GetAttributes(FileInfo& info) const {
   const FileHeader& h = headers_.front();
-  info.creation = ConvertDate(h.IdentDate(kIdentCreationDate));
-  info.revision = ConvertDate(h.IdentDate(kIdentRevisionDate));
+  info.creation = ConvertDate(h.IdentDate(layout::ident::kCreationDate));
+  info.revision = ConvertDate(h.IdentDate(layout::ident::kRevisionDate));
   info.owner_member = static_cast<std::uint8_t>(h.owner_member());
   info.owner_group = static_cast<std::uint8_t>(h.owner_group());
   std::uint16_t prot = h.protection();
@@ -233,7 +233,8 @@ void OpenFile::GetAttributes(FileInfo& info) const {
   info.first_free_byte = h.first_free_byte();
   info.max_record_size = h.max_record_size();
   for (int i = 0; i < 4; ++i)
-    info.characteristics[static_cast<std::size_t>(i)] = h.bytes()[52 + static_cast<std::size_t>(i)];
+    info.characteristics[static_cast<std::size_t>(i)] =
+        h.bytes()[layout::header::kCharacteristics + static_cast<std::size_t>(i)];
   FileId id = h.file_id();
   info.file_number = id.FileNumber();
   info.sequence = id.sequence;
@@ -244,18 +245,20 @@ void OpenFile::GetAttributes(FileInfo& info) const {
 
 void OpenFile::SetAttributes(const FileInfo& info) {
   std::span<std::uint8_t> b = headers_.front().bytes();
-  PutU16(b, 62, info.owner_group);
-  PutU16(b, 60, info.owner_member);
+  PutU16(b, layout::header::kOwnerGroup, info.owner_group);
+  PutU16(b, layout::header::kOwnerMember, info.owner_member);
   std::uint16_t prot = 0;
   for (int g = 0; g < 4; ++g)
     prot |= static_cast<std::uint16_t>((info.protection[static_cast<std::size_t>(g)] & 0xF) << (4 * g));
-  PutU16(b, 64, prot);
-  b[20] = static_cast<std::uint8_t>((info.organization << 4) | (info.record_type & 0xF));
-  b[21] = info.record_attributes;
-  PutU16(b, 22, static_cast<std::uint16_t>(info.record_size));
-  PutU16(b, 36, static_cast<std::uint16_t>(info.max_record_size));
+  PutU16(b, layout::header::kProtection, prot);
+  b[layout::header::kRecordType] =
+      static_cast<std::uint8_t>((info.organization << 4) | (info.record_type & 0xF));
+  b[layout::header::kRecordAttributes] = info.record_attributes;
+  PutU16(b, layout::header::kRecordSize, static_cast<std::uint16_t>(info.record_size));
+  PutU16(b, layout::header::kMaxRecordSize, static_cast<std::uint16_t>(info.max_record_size));
   for (int i = 0; i < 4; ++i)
-    b[52 + static_cast<std::size_t>(i)] = info.characteristics[static_cast<std::size_t>(i)];
+    b[layout::header::kCharacteristics + static_cast<std::size_t>(i)] =
+        info.characteristics[static_cast<std::size_t>(i)];
   header_modified_ = true;
 }
 

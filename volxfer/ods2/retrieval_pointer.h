@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "layout.h"
+
 namespace ods2 {
 
 struct RetrievalPointer {
@@ -27,7 +29,7 @@ template <typename Visit>
 bool VisitMap(std::span<const std::uint8_t> header, std::size_t map_offset, std::size_t words_in_use,
               Visit visit) {
   std::size_t end = map_offset + 2 * words_in_use;
-  if (end > 510) return false;  // the checksum word is never map
+  if (end > layout::header::kChecksum) return false;  // the checksum word is never map
   for (std::size_t at = map_offset; at < end;) {
     RetrievalPointer p = DecodePointer(header, at);
     at += 2 * RetrievalPointer::WordsOf(p.format);

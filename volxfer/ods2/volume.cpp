@@ -176,7 +176,7 @@ bool Volume::MountIndexFile() {
 
 bool Volume::MountStorageBitmap() {
   if (!storage_bitmap_.Access(*this, kWholeFile, kBitmapFileId)) return false;
-  std::uint32_t bitmap_cluster = scb_field(2) & 0xFFFF;
+  std::uint32_t bitmap_cluster = scb_field(layout::scb::kClusterFactor) & 0xFFFF;
   if (bitmap_cluster == 0 || !storage_bitmap_.window() ||
       !storage_bitmap_.MakeView(kBlockSize, scb_volume_size() / bitmap_cluster, true)) {
     SetError(ErrInvalidHeader);
@@ -234,7 +234,7 @@ std::uint32_t Volume::scb_field(std::size_t offset) const {
 }
 
 std::uint32_t Volume::scb_volume_size() const {
-  return scb_field(4);
+  return scb_field(layout::scb::kVolumeSize);
 }
 
 }  // namespace ods2

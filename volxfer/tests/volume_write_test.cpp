@@ -174,9 +174,10 @@ TEST(NewFileHeader, NamesTheEntrysVersionAndOneRevision) {
     const ods2::FileHeader& h = m.engine().stream()->first_header();
     std::string name(reinterpret_cast<const char*>(h.bytes().data() + h.ident_offset()), 20);
     EXPECT_EQ(name.substr(0, name.find(' ')), row.header_name);
-    EXPECT_EQ(ods2::GetU16(h.bytes(), h.ident_offset() + ods2::kIdentRevisionCount), 1);
-    EXPECT_NE(h.IdentDate(ods2::kIdentRevisionDate), 0u);
-    EXPECT_EQ(h.IdentDate(ods2::kIdentRevisionDate), h.IdentDate(ods2::kIdentCreationDate));
+    EXPECT_EQ(ods2::GetU16(h.bytes(), h.ident_offset() + ods2::layout::ident::kRevisionCount), 1);
+    EXPECT_NE(h.IdentDate(ods2::layout::ident::kRevisionDate), 0u);
+    EXPECT_EQ(h.IdentDate(ods2::layout::ident::kRevisionDate),
+              h.IdentDate(ods2::layout::ident::kCreationDate));
     m.engine().StreamClose();
   }
   ASSERT_TRUE(m.Close());
