@@ -1,6 +1,7 @@
 #include "file_creation.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -236,17 +237,26 @@ bool MakeFile(Volume& volume, OpenFile& file, const FileId& directory, std::stri
     return false;
   }
   std::uint32_t cursor = 0;
-  if (Lookup(volume, false, directory, cursor, specification)) {
-    volume.SetError(ErrFileExists);
-    return false;
+  std::string named = std::string(specification);
+  if (auto existing = Lookup(volume, false, directory, cursor, specification)) {
+    // A name given without a version that exists gets the next version above the newest, as VMS
+    // makes it; a version given that exists is refused.
+    long newest = std::strtol(existing->name.substr(existing->name.rfind(';') + 1).c_str(), nullptr, 10);
+    if (spec.version != 0 || newest >= kHighestVersion) {
+      volume.SetError(ErrFileExists);
+      return false;
+    }
+    version = newest + 1;
+    named = spec.name + ";" + std::to_string(version);
+  } else if (volume.error() != ErrFileNotFound) {
+    return false;  // a damaged directory is not written to
   }
-  if (volume.error() != ErrFileNotFound) return false;  // a damaged directory is not written to
   volume.SetError(ErrNone);
   DirectoryEntryToAdd entry{spec.name, static_cast<std::uint16_t>(version), FileId{}};
   // Everything that can refuse the name is checked before the header is written.
   if (!EnterName(volume, directory, entry, nullptr, true)) return false;
   // The header's name carries the version the entry gets (";0" and ";" mean 1).
-  std::string header_name(specification);
+  std::string header_name = named;
   if (header_name.find(';') != std::string::npos) header_name = spec.name + ";" + std::to_string(version);
   if (!CreateHeader(volume, entry.id, header_name)) {
     if (entry.id.number != 0) UndoCreation(volume, nullptr, entry);

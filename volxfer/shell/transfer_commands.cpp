@@ -82,7 +82,7 @@ std::optional<TransferNames> NamesForPut(Words words) {
     if (names.path.file.empty()) {  // a directory alone: the name comes from the host name
       names.path.file = Files11NameForHost(word);
       names.volume += names.path.file;
-      names.renamed = true;
+      names.renamed = names.path.file != UpperCase(word);
     }
     if (!FitsLocalName(names.local)) return std::nullopt;
     return names;
