@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "directory.h"
@@ -114,6 +115,44 @@ bool ExtendIndexFile(Volume& volume, std::uint32_t number) {
   std::uint64_t blocks = std::max<std::uint64_t>(vbn - highest, hb.extend_quantity());
   return Extend(index, static_cast<std::uint32_t>(blocks));
 }
+// The file's header name (up to 20 characters), for its extension headers.
+std::string HeaderName(const FileHeader& header) {
+  std::size_t at = header.ident_offset();
+  if (at + kNameHead > 510) return {};
+  std::string name(reinterpret_cast<const char*>(header.bytes().data() + at), kNameHead);
+  return name.substr(0, name.find_first_of(std::string(" \0", 2)));
+}
+
+// A header whose map is full continues in an extension header: a header of its own file number,
+// linked from the last header, one segment further on, linking back to the primary header. It is
+// on disk, linked, before any pointer in it holds clusters.
+bool AddExtensionHeader(Volume& volume, OpenFile& file) {
+  // The index file grows for new headers; it must not need one to grow.
+  if (file.first_header().file_id() == kIndexFileId) return false;
+  FileId id;
+  if (!CreateHeader(volume, id, HeaderName(file.first_header()))) {
+    if (id.number != 0) ReleaseFile(volume, id);
+    return false;
+  }
+  FileHeader extension;
+  extension.lbn = volume.HeaderLbn(id.FileNumber());
+  if (extension.lbn == 0 || !volume.ReadBlocks(extension.lbn, 1, extension.bytes())) {
+    ReleaseFile(volume, id);
+    volume.SetError(ErrDrive);
+    return false;
+  }
+  const FileHeader& primary = file.first_header();
+  std::span<std::uint8_t> b = extension.bytes();
+  PutU16(b, 4, static_cast<std::uint16_t>(GetU16(file.headers().back().bytes(), 4) + 1));
+  std::copy_n(primary.bytes().begin() + 52, 4, b.begin() + 52);  // characteristics
+  std::copy_n(primary.bytes().begin() + 60, 6, b.begin() + 60);  // owner and protection
+  primary.file_id().Write(b, 66);
+  id.Write(file.headers().back().bytes(), 14);
+  file.headers().push_back(extension);
+  file.MarkHeaderModified();
+  return file.Flush();
+}
+
 // A creation that failed half way gives back what it took; the code of the failure stays.
 void UndoCreation(Volume& volume, const FileId* directory, const DirectoryEntryToAdd& entry) {
   int code = volume.error();
@@ -204,9 +243,13 @@ bool Extend(OpenFile& file, std::uint32_t blocks) {
   if (!grown) {
     // Room for the pointer first: clusters taken without a pointer to hold them would be lost.
     if (tail.map_words_in_use() + 4 >= tail.map_capacity_words()) {
-      volume.SetError(ErrNoFreeIndex);
-      return false;
+      int code = volume.error();
+      if (!AddExtensionHeader(volume, file)) {
+        if (volume.error() == code || volume.error() == ErrNone) volume.SetError(ErrNoFreeIndex);
+        return false;
+      }
     }
+    FileHeader& tail = file.headers().back();
     std::uint32_t first = 0;
     if (bitmap.AllocateRun(clusters, first) != BitmapView::RunResult::kAllocated) {
       volume.SetError(ErrNoFreeIndex);
@@ -218,9 +261,9 @@ bool Extend(OpenFile& file, std::uint32_t blocks) {
   }
   file.first_header().set_highest_allocated_vbn(static_cast<std::uint32_t>(new_highest));
   file.MarkHeaderModified();
-  bool written = file.Flush();
-  written = volume.storage_bitmap().Flush() && written;
-  return written;
+  // The bitmap first: a crash before the header is written loses the clusters, never shares them.
+  if (!volume.storage_bitmap().Flush()) return false;
+  return file.Flush();
 }
 
 bool MakeFile(Volume& volume, OpenFile& file, const FileId& directory, std::string_view specification,

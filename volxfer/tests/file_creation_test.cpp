@@ -9,6 +9,7 @@
 #include "ods2/file_creation.h"
 #include "support/directory_invariants.h"
 #include "support/transfer_helpers.h"
+#include "support/volume_checker.h"
 
 namespace {
 
@@ -181,7 +182,15 @@ TEST(Directory, ReferenceVolumeKeepsItsInvariantsAfterManyPuts) {
   EXPECT_EQ(test::GetFile(again.engine(), "README.TXT", false).bytes.size(), 16u);
 }
 
-TEST(Directory, AFullDirectoryRefusesTheNameAndNothingIsWritten) {
+// Leaves free only clusters whose index modulo `period` is below `free_run`, from `from` on.
+void Fragment(ods2::BitmapView& bitmap, std::uint32_t from, std::uint32_t period, std::uint32_t free_run) {
+  for (std::uint32_t bit = from; bit < bitmap.bit_count(); ++bit)
+    if (bit % period >= free_run && bitmap.IsFree(bit)) bitmap.AllocateAt(bit, 1);
+}
+
+// A full directory moves to a larger contiguous run; with none to be had the name is refused and
+// nothing is written.
+TEST(Directory, AFullDirectoryWithNoRunToGrowIntoRefusesTheName) {
   VolumeBuilder builder(2000, 1);
   builder.spare_headers = 20;
   builder.AddDirectory({.name = "TINY", .blocks = 1});
@@ -189,12 +198,9 @@ TEST(Directory, AFullDirectoryRefusesTheNameAndNothingIsWritten) {
   ASSERT_TRUE(m.mounted());
   ods2::Engine& e = m.engine();
   ASSERT_EQ(e.ChangeDir("TINY.DIR"), 0);
-  int made = 0;
-  int code = 0;
-  while ((code = test::PutFile(e, LongName(made), false, {}, 1)) == 0) ++made;
-  EXPECT_EQ(code, ods2::ErrNoFreeIndex);
-  EXPECT_EQ(made, 11);  // 11 records of 46 bytes fill 506 of the block's 512 bytes
-  // Try once more and compare the image: the refusal writes nothing at all.
+  for (int i = 0; i < 11; ++i) ASSERT_EQ(test::PutFile(e, LongName(i), false, {}, 1), 0);
+  // 11 records of 46 bytes fill 506 of the block's 512 bytes; no two free clusters stand together.
+  Fragment(m.volume().storage_bitmap().bitmap(), 0, 2, 1);
   ASSERT_TRUE(m.volume().Flush());
   std::vector<std::uint8_t> before = m.image().Contents();
   std::uint32_t free_numbers = m.volume().index_file().bitmap().CountFree();
@@ -324,12 +330,6 @@ TEST(CreateHeader, NoHeaderBlockObtainableIsCode10AndTheNumberStaysTaken) {
   EXPECT_FALSE(numbers.IsFree(bit));
 }
 
-// Leaves free only clusters whose index modulo `period` is below `free_run`, from `from` on.
-void Fragment(ods2::BitmapView& bitmap, std::uint32_t from, std::uint32_t period, std::uint32_t free_run) {
-  for (std::uint32_t bit = from; bit < bitmap.bit_count(); ++bit)
-    if (bit % period >= free_run && bitmap.IsFree(bit)) bitmap.AllocateAt(bit, 1);
-}
-
 std::vector<ods2::RetrievalPointer> StreamMap(ods2::Engine& e) {
   return e.stream()->first_header().Map().value_or(std::vector<ods2::RetrievalPointer>{});
 }
@@ -380,30 +380,33 @@ TEST(Extend, HalvesTheQuantumWhenNoRunIsLongEnough) {
   EXPECT_EQ(test::GetFile(e, "HALF.DAT", false).bytes, data);
 }
 
-TEST(Extend, AHeaderHoldsAtMost38PointersAndNoClusterIsLostAfterThem) {
+// Past 38 pointers the map goes on in an extension header, as often as the file needs.
+TEST(Extend, AFullMapContinuesInExtensionHeaders) {
   VolumeBuilder builder(1200, 1);
   MountedImage m(builder.Build(), false);
   ASSERT_TRUE(m.mounted());
   ods2::BitmapView& bitmap = m.volume().storage_bitmap().bitmap();
   Fragment(bitmap, 0, 2, 1);  // every other cluster
   std::uint32_t free_before = bitmap.CountFree();
-  std::vector<std::uint8_t> data = test::Bytes(40 * 512, 8);
+  std::vector<std::uint8_t> data = test::Bytes(100 * 512, 8);
   ods2::Engine& e = m.engine();
-  ASSERT_EQ(e.StreamCreate("MANY.DAT", false, 1), 0);
-  std::int64_t written = 0;
-  for (std::size_t at = 0; at < data.size(); at += 512) {
-    std::int64_t n = e.StreamWrite(data.data() + at, 512);
-    written += n;
-    if (n < 512) break;
+  ASSERT_EQ(test::PutFile(e, "MANY.DAT", false, data, 1), 0);
+  ASSERT_EQ(e.StreamOpen("MANY.DAT", false), 0);
+  const std::vector<ods2::FileHeader>& chain = e.stream()->headers();
+  ASSERT_EQ(chain.size(), 3u);  // 38 + 38 + 24 pointers
+  EXPECT_EQ(chain[0].map_words_in_use(), 152u);
+  EXPECT_EQ(chain[0].highest_allocated_vbn(), 100u);
+  for (std::size_t i = 1; i < chain.size(); ++i) {
+    EXPECT_EQ(ods2::GetU16(chain[i].bytes(), 4), i);
+    EXPECT_EQ(chain[i].back_link(), chain[0].file_id());
+    EXPECT_EQ(chain[i - 1].extension_id(), chain[i].file_id());
   }
-  EXPECT_EQ(written, 38 * 512);
-  EXPECT_EQ(e.LastError(), ods2::ErrNoFreeIndex);
-  EXPECT_EQ(StreamMap(e).size(), 38u);
-  EXPECT_EQ(e.stream()->first_header().map_words_in_use(), 152u);
-  EXPECT_EQ(e.StreamClose(), 0);
-  EXPECT_EQ(bitmap.CountFree(), free_before - 38);
-  EXPECT_EQ(test::GetFile(e, "MANY.DAT", false).bytes,
-            std::vector<std::uint8_t>(data.begin(), data.begin() + 38 * 512));
+  e.StreamClose();
+  EXPECT_EQ(bitmap.CountFree(), free_before - 100);
+  EXPECT_EQ(test::GetFile(e, "MANY.DAT", false).bytes, data);
+  ASSERT_TRUE(m.Close());
+  test::VolumeReport report = test::CheckVolume(m.image().Contents());
+  EXPECT_TRUE(report.faults.empty()) << test::FirstFault(report);
 }
 
 // A file that takes every free block is written whole; one a block larger fails with code 17 and
