@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   TfmMain main(MakeAudioSinkOutput());
   QObject::connect(&main, &TfmMain::programEnded, &app, &QApplication::exit, Qt::QueuedConnection);
   if (!main.StartUp(QDir::currentPath())) return 1;
+  main.OpenCommandLine(app.arguments().mid(1));
   main.show();
   main.activateWindow();
   if (main.ProgramEnding()) return 1;

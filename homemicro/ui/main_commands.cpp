@@ -7,8 +7,10 @@
 
 #include "about_fm.h"
 #include "dir_fm.h"
+#include "homemicro/frontend/machine_snapshot.h"
 #include "homemicro/frontend/palette_file.h"
 #include "homemicro/frontend/ram_image.h"
+#include "homemicro/frontend/tape_program.h"
 #include "main_fm.h"
 #include "options_fm.h"
 #include "palette_fm.h"
@@ -17,6 +19,10 @@
 #include "ui_support.h"
 
 using namespace homemicro;
+
+namespace {
+constexpr std::string_view kCommandLineUsage = "Запуск: homemicro [ПРОГРАММА.bin | СНИМОК.bks]";
+}  // namespace
 
 void TfmMain::RunModal(const std::function<void()>& body) {
   session_->BeginModal();
@@ -83,6 +89,12 @@ void TfmMain::FormKeyDown(uint16_t virtualKey, uint8_t shiftState) {
     case KeyCommand::SoundToggled:
     case KeyCommand::RomControlToggled:
       RefreshButtons();
+      break;
+    case KeyCommand::SaveState:
+      sbSaveStateClick();
+      break;
+    case KeyCommand::LoadState:
+      sbLoadStateClick();
       break;
     case KeyCommand::SoftReset:
     case KeyCommand::None:
@@ -188,12 +200,94 @@ void TfmMain::toggleFullScreen() {
   }
 }
 
-void TfmMain::ShowScreenMenu(QPoint globalPos) {
-  QMenu menu(this);
+void TfmMain::sbLoadProgramClick() {
+  RunModal([this] {
+    const QString path = ChooseFile(
+        {false, FromView(kLoadProgramTitle), QtFilter(kTapeFileFilter), FromView(kRamImageExtension), {}});
+    if (!path.isEmpty()) LoadProgramFile(path);
+  });
+}
+
+void TfmMain::LoadProgramFile(const QString& path) {
+  const std::string error = session_->LoadProgram(path.toStdString());
+  if (!error.empty()) {
+    QMessageBox::critical(this, kMessageCaption, QString::fromStdString(error));
+    return;
+  }
+  if (fmTracer) fmTracer->hideQuietly();
+  RefreshButtons();
+  pbScreen->update();
+}
+
+void TfmMain::OpenDroppedFile(const QString& path) {
+  if (path.endsWith("." + FromView(kSnapshotExtension), Qt::CaseInsensitive)) {
+    LoadStateFile(path);
+  } else {
+    LoadProgramFile(path);
+  }
+}
+
+void TfmMain::OpenCommandLine(const QStringList& arguments) {
+  if (arguments.isEmpty()) return;
+  if (arguments.size() > 1) {
+    QMessageBox::critical(this, kMessageCaption, FromView(kCommandLineUsage));
+    return;
+  }
+  const QString file = QFileInfo(arguments.first()).absoluteFilePath();
+  if (file.endsWith("." + FromView(kSnapshotExtension), Qt::CaseInsensitive)) {
+    LoadStateFile(file);
+  } else {
+    session_->LoadProgramAfterTicks(file.toStdString(), kProgramStartTicks);
+  }
+}
+
+void TfmMain::sbSaveStateClick() {
+  RunModal([this] {
+    const QString path = ChooseFile(
+        {true, "Сохранить состояние машины", QtFilter(kSnapshotFilter), FromView(kSnapshotExtension), {}});
+    if (path.isEmpty()) return;
+    if (QFileInfo::exists(path) && !AskYesNo(kOverwriteQuestion)) return;
+    const std::string error = session_->SaveState(path.toStdString());
+    if (!error.empty()) {
+      ShowGeneralError(this, QString::fromStdString(error));
+      return;
+    }
+    QMessageBox::information(this, kMessageCaption, FromView(kSnapshotSavedMessage));
+  });
+}
+
+void TfmMain::sbLoadStateClick() {
+  RunModal([this] {
+    const QString path = ChooseFile(
+        {false, "Загрузить состояние машины", QtFilter(kSnapshotFilter), FromView(kSnapshotExtension), {}});
+    if (!path.isEmpty()) LoadStateFile(path);
+  });
+}
+
+void TfmMain::LoadStateFile(const QString& path) {
+  const std::string error = session_->LoadState(path.toStdString());
+  if (!error.empty()) {
+    QMessageBox::critical(this, kMessageCaption, QString::fromStdString(error));
+    return;
+  }
+  pbScreen->update();
+  RefreshButtons();
+}
+
+void TfmMain::FillCommandMenu(QMenu& menu) {
+  menu.addAction("Загрузить программу...", this, &TfmMain::sbLoadProgramClick);
+  menu.addAction("Сохранить состояние... (F2)", this, &TfmMain::sbSaveStateClick);
+  menu.addAction("Загрузить состояние... (F3)", this, &TfmMain::sbLoadStateClick);
+  menu.addSeparator();
   menu.addAction("Сохранить ОЗУ...", this, &TfmMain::sbSaveMemClick);
   menu.addAction("Загрузить ОЗУ...", this, &TfmMain::sbLoadMemClick);
   menu.addSeparator();
   menu.addAction(isFullScreen() ? "Обычный размер (Alt+Enter)" : "Во весь экран (Alt+Enter)", this,
                  &TfmMain::toggleFullScreen);
+}
+
+void TfmMain::ShowScreenMenu(QPoint globalPos) {
+  QMenu menu(this);
+  FillCommandMenu(menu);
   menu.exec(globalPos);
 }

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -66,6 +67,7 @@ TfmMain::TfmMain(std::unique_ptr<SoundOutput> sound, QWidget* parent)
   layout->addWidget(panel1, 1);
   connect(pbScreen, &ScreenBox::contextMenuRequestedAt, this, &TfmMain::ShowScreenMenu);
 
+  setAcceptDrops(true);
   setMinimumSize(kClientWidth, kClientHeight);
   resize(kClientWidth, kClientHeight);
 }
@@ -259,6 +261,18 @@ void TfmMain::keyReleaseEvent(QKeyEvent* event) {
   if (event->isAutoRepeat()) return;
   FormKeyUp(QtKeyToVirtualKey(event->key(), static_cast<int>(event->modifiers())),
             QtModifiersToShiftState(event->key(), static_cast<int>(event->modifiers())));
+}
+
+void TfmMain::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() == 1 && urls.first().isLocalFile()) event->acceptProposedAction();
+}
+
+void TfmMain::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() != 1 || !urls.first().isLocalFile()) return;
+  event->acceptProposedAction();
+  OpenDroppedFile(urls.first().toLocalFile());
 }
 
 bool TfmMain::eventFilter(QObject* watched, QEvent* event) {

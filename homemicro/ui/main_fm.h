@@ -15,6 +15,7 @@
 
 class QFrame;
 class QLabel;
+class QMenu;
 class QTimer;
 class QToolButton;
 class ScreenBox;
@@ -61,6 +62,7 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   QToolButton *sbSound = nullptr, *sbSound2 = nullptr, *sbROMCtrl = nullptr, *sbROMCtrl2 = nullptr;
   QToolButton *sbReset = nullptr, *sbHReset = nullptr, *sbCDir = nullptr, *sbOptions = nullptr;
   QToolButton *sbMinimize = nullptr, *sbClose = nullptr;
+  QToolButton* sbMenu = nullptr;  // the commands beyond the original tool bar
   ScreenBox* pbScreen = nullptr;
   QTimer* tmProcessor = nullptr;
 
@@ -93,6 +95,20 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   void sbOptionsClick();
   void Image1Click();
   void toggleFullScreen();
+  // One step to a running program: a BK tape file placed and started (the command line, a
+  // dropped file, "Загрузить программу"); a dropped snapshot (.bks) is loaded instead.
+  void sbLoadProgramClick();
+  void LoadProgramFile(const QString& path);
+  void OpenDroppedFile(const QString& path);
+  // `homemicro FILE`: a tape program started once the firmware has set up its monitor (about
+  // a second of machine time), or a snapshot loaded at once.
+  static constexpr int kProgramStartTicks = 20;
+  void OpenCommandLine(const QStringList& arguments);
+  void sbSaveStateClick();
+  void sbLoadStateClick();
+  void LoadStateFile(const QString& path);
+  // The commands of the tool bar's menu and the screen's context menu.
+  void FillCommandMenu(QMenu& menu);
   void tmProcessorTimer();
 
   // A failure inside the emulation: the register dump message, then the end of the program.
@@ -111,6 +127,8 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool focusNextPrevChild(bool next) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QToolButton>
 
@@ -90,6 +91,8 @@ void TfmMain::BuildToolBar() {
   sbHReset = TextButton(pnTools, "sbHReset", 482, "Жесткий перезапуск (Ctrl+F12)", "HR");
   sbCDir = GlyphButton(pnTools, "sbCDir", 512, "Сменить текущий каталог (F7)", Glyph::ChangeDir);
   sbOptions = GlyphButton(pnTools, "sbOptions", 542, "Установки (F10)", Glyph::Options);
+  sbMenu = TextButton(pnTools, "sbMenu", 568, "Команды: программа, снимок, размер окна", "≡");
+  sbMenu->setGeometry(568, kButtonTop, 16, kButtonSize);
   sbMinimize = GlyphButton(pnTools, "sbMinimize", 584, "Свернуть", Glyph::Minimize);
   sbClose = GlyphButton(pnTools, "sbClose", 608, "Выход (Alt+F4)", Glyph::Close);
   sbSound2->hide();
@@ -136,6 +139,11 @@ void TfmMain::ConnectToolBar() {
   connect(sbCDir, &QToolButton::clicked, this, &TfmMain::sbCDirClick);
   connect(sbOptions, &QToolButton::clicked, this, &TfmMain::sbOptionsClick);
   connect(sbClose, &QToolButton::clicked, this, &QWidget::close);
+  connect(sbMenu, &QToolButton::clicked, this, [this] {
+    QMenu menu(this);
+    FillCommandMenu(menu);
+    menu.exec(sbMenu->mapToGlobal(QPoint(0, sbMenu->height())));
+  });
 }
 
 void TfmMain::BuildColourPanels() {

@@ -20,7 +20,11 @@ QString QtFilter(std::string_view filter) {
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QString patterns = parts[i + 1];
     patterns.replace(';', ' ');
-    entries << QString("%1 (%2)").arg(parts[i], patterns);
+    // The dialog shows the patterns after the caption; a caption that names its extensions
+    // itself, "Файлы палитры (.bkp)", would name them twice.
+    QString caption = parts[i];
+    if (caption.endsWith(')') && caption.contains(" (")) caption.truncate(caption.lastIndexOf(" ("));
+    entries << QString("%1 (%2)").arg(caption, patterns);
   }
   return entries.join(";;");
 }

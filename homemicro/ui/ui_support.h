@@ -21,7 +21,8 @@ inline QString FromView(std::string_view text) {
 }
 
 // A filter as the program writes it, "Caption|*.a;*.b|Caption|*.*", in Qt's form
-// "Caption (*.a *.b);;Caption (*.*)".
+// "Caption (*.a *.b);;Caption (*.*)". A caption ending in its own "(...)" loses it, so each
+// extension is named once.
 QString QtFilter(std::string_view filter);
 
 inline QRgb ToQRgb(const homemicro::Rgb& c) {

@@ -6,6 +6,7 @@
 #include "homemicro/frontend/machine_snapshot.h"
 #include "homemicro/frontend/palette_file.h"
 #include "homemicro/frontend/ram_image.h"
+#include "homemicro/frontend/tape_program.h"
 
 namespace homemicro {
 
@@ -88,6 +89,12 @@ void EmulatorSession::Close(std::optional<std::string_view> romNameInSettings) {
 }
 
 TickOutcome EmulatorSession::Tick() {
+  if (!queuedProgram_.empty() && state_.RunTimerEnabled && ticksBeforeProgram_-- <= 0) {
+    const std::filesystem::path program = std::move(queuedProgram_);
+    queuedProgram_.clear();
+    const std::string error = LoadProgram(program);
+    if (!error.empty()) window_.ShowMessage(error, MessageIcon::Error);
+  }
   const TickOutcome outcome = runLoop_.Tick();
   if (outcome == TickOutcome::StoppedAtBreak || outcome == TickOutcome::Failed ||
       outcome == TickOutcome::EndProgram) {
@@ -163,6 +170,10 @@ KeyCommand EmulatorSession::KeyDown(uint16_t virtualKey, uint8_t shiftState) {
   switch (virtualKey) {
     case vk::F1:
       return KeyCommand::ShowAbout;
+    case vk::F2:
+      return KeyCommand::SaveState;
+    case vk::F3:
+      return KeyCommand::LoadState;
     case vk::F4:
       if (!state_.SoundAvailable) return KeyCommand::None;
       ToggleSound();
@@ -251,6 +262,24 @@ std::string EmulatorSession::LoadState(const std::filesystem::path& path) {
   synth_.Restart(runLoop_.InstructionsExecuted(), (settings_.SpeakerPortValue & 2) != 0);
   runLoop_.UpdateScreen();
   return {};
+}
+
+}  // namespace homemicro
+
+namespace homemicro {
+
+std::string EmulatorSession::LoadProgram(const std::filesystem::path& path) {
+  const TapeProgramRead read = ReadTapeProgram(path);
+  if (!read.Ok) return read.Error;
+  StartTapeProgram(machine_, read.Program);
+  runLoop_.UpdateScreen();
+  Play();
+  return {};
+}
+
+void EmulatorSession::LoadProgramAfterTicks(const std::filesystem::path& path, int ticks) {
+  queuedProgram_ = path;
+  ticksBeforeProgram_ = ticks;
 }
 
 }  // namespace homemicro

@@ -167,6 +167,21 @@ TEST(RamImage, SaveAndLoadRoundTripAndAShortFileChangesNothing) {
 
   EXPECT_NE(LoadRamImage(dir / "missing.bin", loaded), "");
   EXPECT_EQ(loaded, ram);
+
+  // A tape file of the same extension, and a file one byte too long: refused with the reason.
+  const struct {
+    std::vector<uint8_t> bytes;
+    bool tapeHint;
+  } refused[] = {{{0, 2, 2, 0, 0, 0}, true}, {std::vector<uint8_t>(kRamImageSize + 1, 0), false}};
+  for (const auto& file : refused) {
+    WriteBytes(dir / "other.bin", file.bytes);
+    const std::string text = LoadRamImage(dir / "other.bin", loaded);
+    EXPECT_NE(text.find(std::string(kNotRamImageMessage) + std::to_string(file.bytes.size())),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find(kTapeFileHint) != std::string::npos, file.tapeHint) << text;
+    EXPECT_EQ(loaded, ram);
+  }
 }
 
 // The core's files on disk: what the ROM load and the tape call rely on.

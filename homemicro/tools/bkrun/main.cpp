@@ -133,7 +133,14 @@ int Run(const bkrun::Options& options) {
     if (!LoadFile(machine, load, error)) return Fail(error);
   ApplyRegistersAndFlags(machine, options);
 
-  const bkrun::RunEnd end = emulator->Run({options.steps, options.ticks, options.keys});
+  bkrun::RunLimits limits{options.steps, options.ticks, options.keys, {}, 0};
+  if (options.program) {
+    const homemicro::TapeProgramRead program = homemicro::ReadTapeProgram(options.program->file);
+    if (!program.Ok) return Fail(program.Error);
+    limits.program = program.Program;
+    limits.programTick = options.program->tick;
+  }
+  const bkrun::RunEnd end = emulator->Run(limits);
   if (end == bkrun::RunEnd::Failed) bkrun::PrintMessageBox(emulator->FailureMessage());
 
   if (options.saveState) {

@@ -233,6 +233,16 @@ constexpr OptionRow kOptionTable[] = {
      [](O& o, V v) { return o.paletteFile = v, true; }},
     {"--wav", "FILE", "write the speaker's sound of the run as a 16-bit 44100 Hz WAVE file",
      [](O& o, V v) { return o.wavFile = v, true; }},
+    {"--program", "TICK:FILE", "start a BK tape file before tick TICK (decimal), as the monitor would",
+     [](O& o, V v) {
+       const auto colon = v.find(':');
+       long long tick;
+       if (colon == std::string::npos || colon + 1 == v.size() ||
+           !ParseDecimal(v.substr(0, colon), 0, 1'000'000'000'000LL, tick))
+         return false;
+       o.program = ProgramRequest{tick, v.substr(colon + 1)};
+       return true;
+     }},
     {"--load-state", "FILE", "start from a machine snapshot (.bks) instead of the hard reset",
      [](O& o, V v) { return o.loadState = v, true; }},
     {"--save-state", "FILE", "write a machine snapshot (.bks) after the run",

@@ -31,6 +31,11 @@ struct KeyAction {
   long long waitTicks = 0;
 };
 
+struct ProgramRequest {
+  long long tick;  // started before this tick (decimal, 0 = before the first)
+  std::string file;
+};
+
 struct Options {
   std::optional<std::string> configFile;
   std::optional<std::string> paletteFile;
@@ -54,8 +59,9 @@ struct Options {
   std::optional<std::string> wavFile;
   bool overwrite = false;
   std::optional<std::string> openFile;
-  std::optional<std::string> loadState;  // in place of the hard reset
-  std::optional<std::string> saveState;  // after the run
+  std::optional<ProgramRequest> program;  // a tape file started as the monitor would
+  std::optional<std::string> loadState;   // in place of the hard reset
+  std::optional<std::string> saveState;   // after the run
 };
 
 // Parses argv; on failure returns nothing and sets `error` to a one-line message.

@@ -88,6 +88,7 @@ RunEnd HeadlessEmulator::Run(const RunLimits& limits) {
           *limits.steps - static_cast<long long>(loop_.InstructionsExecuted() - firstInstruction);
       if (*instructionsLeft <= 0) break;
     }
+    if (limits.program && tick == limits.programTick) homemicro::StartTapeProgram(machine_, *limits.program);
     while (nextKey < limits.keys.size() && !limits.keys[nextKey].stroke)
       idleTicks += limits.keys[nextKey++].waitTicks;
     const bool pressing = idleTicks == 0 && nextKey < limits.keys.size();

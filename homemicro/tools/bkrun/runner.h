@@ -14,6 +14,7 @@
 #include "homemicro/frontend/frontend_state.h"
 #include "homemicro/frontend/run_loop.h"
 #include "homemicro/frontend/speaker_synth.h"
+#include "homemicro/frontend/tape_program.h"
 #include "homemicro/frontend/typing.h"
 #include "options.h"
 
@@ -25,6 +26,9 @@ struct RunLimits {
   std::optional<long long> steps;  // instructions
   std::optional<long long> ticks;
   std::vector<KeyAction> keys;  // presses and waits, in order
+  // A tape program started before tick `programTick`.
+  std::optional<homemicro::TapeProgram> program;
+  long long programTick = 0;
 };
 
 enum class RunEnd { LimitReached, BreakReached, Failed, EndProgram };

@@ -42,6 +42,8 @@ enum class KeyCommand {
   SoftReset,             // F12
   HardReset,             // Ctrl+F12 (the screen is already updated)
   ScreenModeToggled,     // ScrollLock (the screen is updated when running)
+  SaveState,             // F2: snapshot of the whole machine to a file the user names
+  LoadState,             // F3: snapshot from a file
 };
 
 // Holds the whole machine and the display picture (a few hundred KB): allocate it on the heap.
@@ -93,6 +95,12 @@ class EmulatorSession final : private HostServices {
   // that fails changes nothing; one that succeeds redraws the screen.
   std::string SaveState(const std::filesystem::path& path);
   std::string LoadState(const std::filesystem::path& path);
+  // A BK tape file started at once (the machine runs afterwards): the error text, or an empty
+  // string. The later form waits `ticks` run-loop ticks, so the firmware has started its
+  // monitor first (the program given on the command line); its error is shown as a message.
+  std::string LoadProgram(const std::filesystem::path& path);
+  void LoadProgramAfterTicks(const std::filesystem::path& path, int ticks);
+
   // The checksum of the ROM image placed by the last hard reset.
   uint32_t RomChecksum() const { return romChecksum_; }
 
@@ -135,6 +143,8 @@ class EmulatorSession final : private HostServices {
   RunLoop runLoop_;
   uint16_t lastPc_ = 0;
   uint32_t romChecksum_ = 0;
+  std::filesystem::path queuedProgram_;
+  int ticksBeforeProgram_ = 0;
 };
 
 }  // namespace homemicro

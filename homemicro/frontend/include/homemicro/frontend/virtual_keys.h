@@ -40,6 +40,7 @@ inline constexpr uint16_t Decimal = 110;
 inline constexpr uint16_t Divide = 111;
 inline constexpr uint16_t F1 = 112;  // F1..F24 are 112..135
 inline constexpr uint16_t F2 = 113;
+inline constexpr uint16_t F3 = 114;
 inline constexpr uint16_t F4 = 115;
 inline constexpr uint16_t F5 = 116;
 inline constexpr uint16_t F6 = 117;
