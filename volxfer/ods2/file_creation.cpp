@@ -153,6 +153,14 @@ bool AddExtensionHeader(Volume& volume, OpenFile& file) {
   return file.Flush();
 }
 
+// The largest count a pointer of `format` holds: a grown extent must still fit its pointer (other
+// software writes format 1 and 2 pointers, which hold at most 256 and 16384 blocks).
+std::uint64_t FormatCountLimit(int format) {
+  constexpr std::uint64_t kFormat1Limit = 256;
+  constexpr std::uint64_t kFormat2Limit = 16384;
+  return format == 1 ? kFormat1Limit : format == 2 ? kFormat2Limit : kFormat3Limit;
+}
+
 // A creation that failed half way gives back what it took; the code of the failure stays.
 void UndoCreation(Volume& volume, const FileId* directory, const DirectoryEntryToAdd& entry) {
   int code = volume.error();
@@ -233,7 +241,7 @@ bool Extend(OpenFile& file, std::uint32_t blocks) {
   auto clusters = static_cast<std::uint32_t>(k);
   bool grown = false;
   if (last && (static_cast<std::uint64_t>(last->lbn) + last->count) % c == 0 &&
-      last->count + k * c <= kFormat3Limit) {
+      last->count + k * c <= FormatCountLimit(last->format)) {
     auto next = static_cast<std::uint32_t>((static_cast<std::uint64_t>(last->lbn) + last->count) / c);
     if (bitmap.AllocateAt(next, clusters) == BitmapView::RunResult::kAllocated) {
       StorePointerCount(last_holder->bytes(), *last, static_cast<std::uint32_t>(last->count + k * c));

@@ -152,6 +152,7 @@ void Checker::CheckDirectory(std::uint32_t number, const std::vector<Extent>& ma
     for (std::uint64_t l = e.lbn; l < e.lbn + e.count; ++l) blocks.push_back(Block(l));
   std::uint32_t header_lbn_vbn = 4u * cluster_ + 1 + ibmap_size_ + number - 1;
   const std::uint8_t* h = Block(IndexLbn(header_lbn_vbn));
+  if (!h) return Fault(what + ": header unreadable");
   std::uint32_t eof = Inverted(h, 28);
   std::uint32_t used = W(h, 32) == 0 ? (eof == 0 ? 0 : eof - 1) : eof;
   if (W(h, 32) != 0) Fault(what + ": end of file not at a block boundary");
@@ -233,6 +234,7 @@ void Checker::Run() {
   for (const Extent& e : *bitmap_map)
     for (std::uint64_t l = e.lbn; l < e.lbn + e.count; ++l)
       if (const std::uint8_t* b = Block(l)) bits.insert(bits.end(), b, b + kBlock);
+  if (bits.size() < kBlock) return Fault("storage bitmap holds no blocks");
   std::uint32_t clusters = L(bits.data(), 4) / cluster_;
   if (bits.size() < kBlock + clusters / 8) return Fault("storage bitmap shorter than the volume");
   for (std::uint32_t c = 0; c < clusters; ++c) {
