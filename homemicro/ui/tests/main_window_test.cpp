@@ -308,7 +308,7 @@ void MainWindowTest::withoutAudioSoundIsOffAndF4DoesNothing() {
   TfmMain& w = *m.window;
   QVERIFY(!w.Session().Settings().SoundOn);
   QVERIFY(!w.sbSound->isEnabled());
-  QCOMPARE(w.sbSound->toolTip(), QString("В NT звук через PC-speaker недоступен"));
+  QCOMPARE(w.sbSound->toolTip(), QString("Нет устройства вывода звука: звук выключен"));
   QVERIFY(w.sbSound->isChecked());  // the stored choice is kept for the next start
   w.FormKeyDown(vk::F4, 0);
   QVERIFY(!w.Session().Settings().SoundOn);

@@ -20,7 +20,7 @@
 
 namespace homemicro {
 
-inline constexpr std::string_view kNoSoundHint = "В NT звук через PC-speaker недоступен";
+inline constexpr std::string_view kNoSoundHint = "Нет устройства вывода звука: звук выключен";
 
 struct StartUpResult {
   bool Ok = true;
