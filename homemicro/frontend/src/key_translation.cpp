@@ -102,7 +102,7 @@ bool RecordKeyPress(FrontEndSettings& settings, PendingPress& pending, uint16_t 
   if (TranslateKey(virtualKey, shiftState).None) return false;
   // The tape call clears KeyPending when its dialog took the keys: what waited is dropped.
   if (!settings.KeyPending) pending.Clear();
-  if (!pending.Push({virtualKey, shiftState})) return false;
+  if (!pending.Push({virtualKey, shiftState}, kKeySettleInstructions)) return false;
   settings.KeyHeld = true;
   settings.KeyPending = true;
   pending.LastKey = virtualKey;

@@ -203,7 +203,7 @@ void RestoreSnapshot(const MachineSnapshot& s, Machine& machine, PendingPress& p
   settings.SpeakerPortValue = s.SpeakerPortValue;
   settings.RomFileName = s.RomFileName;
   pending.Clear();
-  if (s.KeyPending) pending.Push(s.PendingKey);
+  if (s.KeyPending) pending.Push(s.PendingKey, kKeySettleInstructions);
   loop.RestoreCounters(s.InstructionsExecuted, s.ScreenUpdates);
 }
 

@@ -108,7 +108,10 @@ void RunLoop::DeliverPendingKey() {
   }
   const KeyDelivery delivery = TranslateKey(pending.Front().VirtualKey, pending.Front().ShiftState);
   const bool previousUnread = (machine_.State().KeyStatus & 0200) != 0;
-  if (!delivery.Stop && previousUnread && ++pending.Waited < kKeyWaitLimit) return;
+  const bool overdue = ++pending.Waited >= kKeyWaitLimit;
+  if (previousUnread) pending.Settled = 0;
+  const bool settled = !previousUnread && ++pending.Settled >= kKeySettleInstructions;
+  if (!delivery.Stop && !settled && !overdue) return;
   pending.Pop();
   machine_.Settings().KeyPending = !pending.Empty();
   if (delivery.Stop) {

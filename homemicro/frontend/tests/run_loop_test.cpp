@@ -164,7 +164,7 @@ TEST(RunLoop, PendingKeyIsDeliveredAfterTheFirstInstruction) {
 // is clear, and a STOP goes in at once.
 TEST(RunLoop, QueuedKeysWaitForTheProgramToReadThePreviousOne) {
   RunLoopRig rig;
-  rig.state.EmulationSpeed = 3;
+  rig.state.EmulationSpeed = static_cast<int32_t>(kKeySettleInstructions) + 1;
   rig.state.RepaintCount = 1;
   rig.M().KeyIntMask = 0100;  // polled, no interrupt
   rig.M().KeyStatus = 0100;

@@ -50,7 +50,7 @@ TEST(MachineSnapshot, LoadInAFreshSessionRestoresEveryFieldAndRunsOnAlike) {
   a.session->Settings().KeyHeld = true;
   a.session->Settings().KeyPending = true;
   a.session->State().Pending.Clear();
-  a.session->State().Pending.Push({'Q', 1});
+  a.session->State().Pending.Push({'Q', 1}, 0);
   a.session->Settings().RomWriteControl = false;
   a.session->Settings().StartAddress = 100020;
   ASSERT_EQ(a.session->SaveState(a.dir / "s.bks"), "");

@@ -35,7 +35,8 @@ TEST(Typing, CharactersMapToTheirUsLayoutKeys) {
   for (char none : {'\0', '\r', '\x7f', static_cast<char>(0xd0)}) EXPECT_FALSE(KeyStrokeForCharacter(none));
 }
 
-// A ROM that enables the keyboard interrupt and stores every key code from 02000 on.
+// A ROM that enables the keyboard interrupt and stores every key code from 02000 on, with the
+// interrupt open inside its handler.
 std::vector<uint8_t> KeyRecorderRom() {
   return test::RomWithProgram({
       0012706, 0001000,           // 0100000 MOV #1000,SP
@@ -43,8 +44,9 @@ std::vector<uint8_t> KeyRecorderRom() {
       0012737, 0100024, 0000060,  // 0100010 MOV #100024,@#60
       0005037, 0177660,           // 0100016 CLR @#177660: interrupt enabled
       0000777,                    // 0100022 BR .
-      0113725, 0177662,           // 0100024 MOVB @#177662,(R5)+
-      0000002,                    // 0100030 RTI
+      0013700, 0177662,           // 0100024 MOV @#177662,R0: read, then store, and a key coming
+      0110025,                    // 0100030 MOVB R0,(R5)+  in between would nest and overtake
+      0000002,                    // 0100032 RTI
   });
 }
 

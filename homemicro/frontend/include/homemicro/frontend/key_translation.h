@@ -26,6 +26,10 @@ struct KeyDelivery {
 // Page Up/Down, Pause, Print Screen, Clear, unknown keys) give `None`.
 KeyDelivery TranslateKey(uint16_t virtualKey, uint8_t shiftState);
 
+// Instructions a queued key waits after the program read the key before it (8 ms at the default
+// speed, far quicker than anyone types).
+inline constexpr uint32_t kKeySettleInstructions = 2000;
+
 struct QueuedKey {
   uint16_t VirtualKey = 0;
   uint8_t ShiftState = 0;
@@ -40,17 +44,22 @@ struct PendingPress {
   std::size_t Head = 0, Count = 0;
   uint16_t LastKey = 0;  // the last accepted key, whose host repeats are dropped while held
   uint32_t Waited = 0;   // instructions the first key has waited for the machine
+  // Instructions since the program read the key before; a key that follows another waits a
+  // little after the read, so a handler that reads the register and then stores the code is
+  // not interrupted by the next key in between (which would store the keys out of order).
+  uint32_t Settled = 0;
 
   bool Empty() const { return Count == 0; }
   const QueuedKey& Front() const { return Keys[Head]; }
   void Pop() {
     Head = (Head + 1) % kCapacity;
     --Count;
-    Waited = 0;
+    Waited = Settled = 0;
   }
   void Clear() { Head = Count = Waited = 0; }
-  bool Push(QueuedKey key) {
+  bool Push(QueuedKey key, uint32_t settledAlready) {
     if (Count == kCapacity) return false;
+    if (Count == 0) Settled = settledAlready;  // nothing before it to wait for
     Keys[(Head + Count++) % kCapacity] = key;
     return true;
   }
