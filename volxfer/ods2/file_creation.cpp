@@ -104,7 +104,9 @@ bool CoverHeaderByEndOfFile(Volume& volume, std::uint32_t number) {
   return false;
 }
 // Headers past the index file's allocation get room the way they would on VMS: the index file
-// grows by at least the volume's extend quantity. When it cannot grow, creation fails (code 10).
+// grows by at least the volume's extend quantity. It takes no extension headers, so it also grows
+// by at least a 32nd of its largest size: reaching max_files then needs few enough pointers for
+// its one map, however fragmented the volume. When it cannot grow, creation fails (code 10).
 bool ExtendIndexFile(Volume& volume, std::uint32_t number) {
   const HomeBlock& hb = volume.home_block();
   std::uint64_t vbn =
@@ -112,7 +114,10 @@ bool ExtendIndexFile(Volume& volume, std::uint32_t number) {
   BitmapFile& index = volume.index_file();
   std::uint32_t highest = index.first_header().highest_allocated_vbn();
   if (number > hb.max_files() || vbn <= highest || index.first_header().is_contiguous()) return false;
-  std::uint64_t blocks = std::max<std::uint64_t>(vbn - highest, hb.extend_quantity());
+  const std::uint64_t largest =
+      static_cast<std::uint64_t>(hb.max_files()) + hb.index_bitmap_blocks() + 4u * hb.cluster_factor();
+  std::uint64_t blocks = std::max<std::uint64_t>({vbn - highest, hb.extend_quantity(), largest / 32});
+  blocks = std::max<std::uint64_t>(std::min(blocks, largest - highest), vbn - highest);
   return Extend(index, static_cast<std::uint32_t>(blocks));
 }
 // The file's header name (up to 20 characters), for its extension headers.
