@@ -96,6 +96,7 @@ void Machine::WriteWordSlow(ExtendedAddress address, uint16_t value) {
       StoreMemoryWord(even, value & 01377);
       break;
     case kTimerControlRegister:
+      EndRunChunk();  // the period may change: the chunk's timer step must be found again
       state_.TimerControl = value & 0377;
       state_.TimerDiv16 = (value & 040) ? 1 : 0;
       state_.TimerDiv4 = (value & 0100) ? 1 : 0;

@@ -1,6 +1,7 @@
 // Every instruction of the opcode map. Operand instructions are templates on the operand size
 // and on the addressing modes; the 65536-entry handler table holds the instantiation that each
 // instruction word needs, so executing an instruction is one fetch and one indexed call.
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -380,7 +381,10 @@ struct InstructionSet {
   using Handler = void (*)(Machine&);
 
   static void Emt(Machine& m) {
-    if (m.state_.Opcode == 0104036) return m.ServeTapeCall();
+    if (m.state_.Opcode == 0104036) {
+      m.ReturnFromRun();  // the host may have changed what the run loop must look at
+      return m.ServeTapeCall();
+    }
     m.Trap(kEmtVector);
   }
 
@@ -570,6 +574,40 @@ std::array<InstructionSet::Handler, 0200000> InstructionSet::BuildTable() {
 
 namespace {
 const std::array<InstructionSet::Handler, 0200000> kHandlers = InstructionSet::BuildTable();
+}
+
+// Beside ExecuteInstruction, so the steps of a chunk inline it.
+void Machine::RunUntil(uint64_t stop) {
+  runStop_ = stop;
+  while (instructionCount_ < runStop_) Step();
+}
+
+uint32_t Machine::Run(uint32_t budget) {
+  uint32_t done = 0;
+  while (done < budget) {
+    // Instructions up to the timer's next step (its period test is an equality, so a count
+    // past the period runs round 0200000 first).
+    const auto toStep = static_cast<uint16_t>(TimerPeriod() - state_.TimerPrescaleCount - 1);
+    const uint32_t chunk = std::min<uint32_t>(budget - done, toStep + 1u);
+    const uint64_t start = instructionCount_;
+    const uint64_t stop = start + chunk;
+    runInterrupted_ = false;
+    try {
+      RunUntil(stop);
+    } catch (...) {
+      // A host failure: the timer still gets the steps that ran.
+      const auto ran = static_cast<uint32_t>(instructionCount_ - start);
+      state_.TimerPrescaleCount = static_cast<uint16_t>(state_.TimerPrescaleCount + ran);
+      throw;
+    }
+    const auto ran = static_cast<uint32_t>(instructionCount_ - start);
+    done += ran;
+    // Every step but the last of the chunk only counted; the last one may be the timer's.
+    state_.TimerPrescaleCount = static_cast<uint16_t>(state_.TimerPrescaleCount + ran - 1);
+    TimerTick();
+    if (runInterrupted_) break;
+  }
+  return done;
 }
 
 void Machine::ExecuteInstruction() {

@@ -1,6 +1,8 @@
 // The trace trap, the keyboard interrupt, the timer, and trap frames that cannot be pushed.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "machine_fixture.h"
 
 namespace homemicro::testing {
@@ -73,8 +75,8 @@ TEST_F(TrapTest, ResetInstructionResetsOnlyTheKeyboard) {
 }
 
 TEST_F(TrapTest, ReservedCodesTrapThrough010) {
-  for (uint16_t code : {070000, 073777, 075000, 076777, 0170000, 0177777, 000007, 000077, 000210, 000230, 000237,
-                        006500, 006677, 007000, 0106500, 0106677, 0107000}) {
+  for (uint16_t code : {070000, 073777, 075000, 076777, 0170000, 0177777, 000007, 000077, 000210, 000230,
+                        000237, 006500, 006677, 007000, 0106500, 0106677, 0107000}) {
     s.R[kPC] = kCodeAddress;
     s.R[kSP] = kStackTop;
     SetFlags("1010");
@@ -97,7 +99,8 @@ TEST_F(TrapTest, FramePushIntoProtectedRomIsGivenUp) {
     EXPECT_EQ(s.R[kPC], 04004) << std::oct << sp;
     EXPECT_EQ(s.R[kSP], sp);
     EXPECT_EQ(s.BusErrorRaised, 1);
-    EXPECT_TRUE(std::equal(s.Memory.begin() + 0100000, s.Memory.begin() + 0177600, before.Memory.begin() + 0100000));
+    EXPECT_TRUE(
+        std::equal(s.Memory.begin() + 0100000, s.Memory.begin() + 0177600, before.Memory.begin() + 0100000));
   }
 }
 
@@ -166,6 +169,65 @@ TEST_F(TimerTest, ShorteningThePeriodBelowTheCountRunsTheCountRound) {
   EXPECT_EQ(s.TimerCounter, 0);
   machine.TimerTick();
   EXPECT_EQ(s.TimerCounter, 0177777);
+}
+
+// Run(budget) against Step then TimerTick one by one, on a program that polls the timer counter,
+// rewrites the prescaler selection (periods 10, 40, 160, 640 and back) and the reload value.
+TEST(RunBudget, MatchesStepAndTimerTickOneByOne) {
+  const std::vector<uint16_t> program = {
+      0012737, 0000003, 0177706,  // 01000 MOV #3,@#177706   ; reload value
+      0013700, 0177710,           // 01006 MOV @#177710,R0
+      0060001,                    // 01012 ADD R0,R1         ; what the program saw
+      0062704, 0000040,           // 01014 ADD #40,R4        ; the next period each time round
+      0010403,                    // 01020 MOV R4,R3
+      0042703, 0177637,           // 01022 BIC #177637,R3
+      0010337, 0177712,           // 01026 MOV R3,@#177712
+      0077213,                    // 01032 SOB R2,01006
+      0000761,                    // 01034 BR 01000
+  };
+  FrontEndSettings settings;
+  FakeHost host;
+  FakeFiles files;
+  Machine stepped(settings, host, files), budgeted(settings, host, files);
+  for (Machine* m : {&stepped, &budgeted}) {
+    for (size_t i = 0; i < program.size(); ++i) m->PokeWord(static_cast<uint16_t>(01000 + 2 * i), program[i]);
+    m->State().R[kPC] = 01000;
+    m->State().R[kSP] = 0700;
+    m->State().R[2] = 0300;
+  }
+  for (const uint32_t budget : {1u, 7u, 10u, 11u, 640u, 5000u, 12345u}) {
+    for (uint32_t i = 0; i < budget; ++i) {
+      stepped.Step();
+      stepped.TimerTick();
+    }
+    ASSERT_EQ(budgeted.Run(budget), budget);
+    const MachineState &a = stepped.State(), &b = budgeted.State();
+    ASSERT_EQ(a.R, b.R) << budget;
+    ASSERT_EQ(a.TimerCounter, b.TimerCounter) << budget;
+    ASSERT_EQ(a.TimerPrescaleCount, b.TimerPrescaleCount) << budget;
+    ASSERT_EQ(a.TimerCountdown, b.TimerCountdown) << budget;
+    ASSERT_EQ(a.TimerControl, b.TimerControl) << budget;
+    ASSERT_EQ(FlagString(a), FlagString(b)) << budget;
+    ASSERT_EQ(stepped.InstructionCount(), budgeted.InstructionCount());
+  }
+}
+
+// The tape call ends a chunk: the host may have asked for something the run loop must see.
+TEST(RunBudget, TapeCallEndsTheChunkAfterIt) {
+  FrontEndSettings settings;
+  FakeHost host;
+  FakeFiles files;
+  Machine m(settings, host, files);
+  m.PokeWord(01000, 0005200);  // INC R0
+  m.PokeWord(01002, 0104036);  // EMT 36, block at R1 = 0: command 0, nothing to do
+  m.PokeWord(01004, 0005200);
+  m.State().R[kPC] = 01000;
+  m.State().R[kSP] = 0700;
+  m.State().R[1] = 02000;
+  EXPECT_EQ(m.Run(5), 2u);
+  EXPECT_EQ(m.State().R[kPC], 01004);
+  EXPECT_EQ(m.Run(1), 1u);
+  EXPECT_EQ(m.State().R[0], 2);
 }
 
 }  // namespace

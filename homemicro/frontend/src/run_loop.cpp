@@ -52,20 +52,26 @@ TickOutcome RunLoop::Tick() {
 }
 
 TickOutcome RunLoop::RunSlices(int32_t slices) {
-  MachineState& machine = machine_.State();
   // 0177600 is the "no break point" value; a PC there must not stop the machine.
   const bool breakSet = state_.BreakAddress != kNoBreakAddress;
   for (int32_t slice = 0; slice < slices; ++slice) {
     StartSpeakerClock();
     const int32_t count = state_.EmulationSpeed / slices;
-    for (int32_t i = 0; i < count; ++i) {
-      if (breakSet && machine.R[kPC] == state_.BreakAddress) {
+    for (int64_t left = count; left > 0;) {
+      if (breakSet && machine_.State().R[kPC] == state_.BreakAddress) {
         state_.RunTimerEnabled = false;
         return TickOutcome::StoppedAtBreak;
       }
-      machine_.Step();
-      machine_.TimerTick();
-      ++instructionsExecuted_;
+      // The budget runs up to the next event the loop must see: a key to deliver after the next
+      // instruction, the break address (tested before every instruction while one is set), the
+      // end of the slice, or a chunk the speaker buffer holds in full. The core itself ends a
+      // chunk at a timer step and after a call to the host.
+      const bool stepwise = breakSet || machine_.Settings().KeyPending;
+      const auto budget = static_cast<uint32_t>(stepwise ? 1 : std::min<int64_t>(left, kLongestChunk));
+      const uint32_t ran = machine_.Run(budget);
+      instructionsExecuted_ += ran;
+      left -= ran;
+      DrainSpeaker();
       if (machine_.Settings().KeyPending) DeliverPendingKey();
       if (endRequested_) {
         state_.RunTimerEnabled = false;
@@ -124,9 +130,21 @@ void RunLoop::DeliverPendingKey() {
 void RunLoop::UpdateScreen() {
   const MachineState& machine = machine_.State();
   const std::span<const uint8_t, kVideoRamSize> videoRam(machine.Memory.data() + kScreenStart, kVideoRamSize);
-  display_.UpdateScreen(videoRam, machine_.ReadWord(kScrollRegister), state_.OneBitMode,
-                        state_.PaletteEntries);
+  const uint16_t scroll = machine_.ReadWord(kScrollRegister);
   ++screenUpdates_;
+  // The picture depends on nothing else: when none of it changed, the conversion would give
+  // the same pixels again.
+  const bool same = shownValid_ && scroll == shownScroll_ && state_.OneBitMode == shownOneBit_ &&
+                    state_.PaletteEntries == shownPalette_ &&
+                    std::equal(videoRam.begin(), videoRam.end(), shownVideo_.begin());
+  if (same) return;
+  display_.UpdateScreen(videoRam, scroll, state_.OneBitMode, state_.PaletteEntries);
+  std::copy(videoRam.begin(), videoRam.end(), shownVideo_.begin());
+  shownScroll_ = scroll;
+  shownOneBit_ = state_.OneBitMode;
+  shownPalette_ = state_.PaletteEntries;
+  shownValid_ = true;
+  ++screenConversions_;
 }
 
 }  // namespace homemicro

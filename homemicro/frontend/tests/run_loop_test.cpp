@@ -256,6 +256,26 @@ TEST(RunLoop, ScreenUpdateShowsVideoRamThroughTheScrollRegister) {
   EXPECT_EQ(rig.display->PicturePixel(1, 0), kBlackIndex);
 }
 
+// Every slice asks for a redraw; the picture is converted again only when its sources changed.
+TEST(RunLoop, ScreenIsConvertedOnlyWhenItsSourcesChanged) {
+  RunLoopRig rig;
+  rig.loop.Tick();  // INC R0 never touches the screen
+  EXPECT_EQ(rig.loop.ScreenUpdates(), 5);
+  EXPECT_EQ(rig.loop.ScreenConversions(), 1);
+  const std::function<void(RunLoopRig&)> changes[] = {
+      [](RunLoopRig& r) { r.M().Memory[077777] ^= 1; },
+      [](RunLoopRig& r) { Poke(r.M(), kScrollRegister, {01331}); },
+      [](RunLoopRig& r) { r.state.OneBitMode = !r.state.OneBitMode; },
+      [](RunLoopRig& r) { r.state.PaletteEntries[3] = 7; },
+  };
+  int conversions = 1;
+  for (const auto& change : changes) {
+    change(rig);
+    rig.loop.Tick();
+    EXPECT_EQ(rig.loop.ScreenConversions(), ++conversions);
+  }
+}
+
 TEST(RunLoop, ToggledSpeakerLineSoundsAtTheProgramsFrequency) {
   struct Case {
     int32_t Speed;

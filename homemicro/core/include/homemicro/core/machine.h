@@ -61,6 +61,11 @@ class Machine {
   void Step();
   // The timer's share of one instruction (the run loop calls it after every Step).
   void TimerTick();
+  // Up to `budget` machine steps, each followed by the timer's share, exactly as Step then
+  // TimerTick would do them; the timer is brought up to date at each of its steps, not per
+  // instruction. Ends early, after the instruction, when one called the host (the tape call).
+  // Answers the steps run.
+  uint32_t Run(uint32_t budget);
   // A key code 0..0177 arrives at the keyboard.
   void KeyboardInput(uint16_t code, bool alternate = false);
   // Fills RAM, loads the ROM image, resets keyboard, timer, scroll register, registers, flags.
@@ -98,12 +103,23 @@ class Machine {
   void ServeTapeCall();
   void FinishTraceStep();
   void TimerStep();
+  void RunUntil(uint64_t stop);
+  // The current Run chunk ends after the instruction now executing: to find the timer's next
+  // step again, or (ReturnFromRun) to hand control back to the run loop.
+  void EndRunChunk() { runStop_ = instructionCount_ + 1; }
+  void ReturnFromRun() {
+    EndRunChunk();
+    runInterrupted_ = true;
+  }
+  unsigned TimerPeriod() const { return 10u << (state_.TimerDiv4 ? 2 : 0) << (state_.TimerDiv16 ? 4 : 0); }
 
   MachineState state_;
   FrontEndSettings& settings_;
   HostServices& host_;
   HostFiles& files_;
   uint64_t instructionCount_ = 0;
+  uint64_t runStop_ = 0;  // instruction count at which the current Run chunk ends
+  bool runInterrupted_ = false;
   SpeakerEdges speaker_;
 };
 
@@ -146,8 +162,7 @@ inline void Machine::TimerTick() {
   state_.TimerPrescaleCount = static_cast<uint16_t>(state_.TimerPrescaleCount + 1);
   // 10, 40, 160 or 640 instructions; an equality test, so shortening the period below the
   // count lets the count run round 0177777 first.
-  const unsigned period = 10u << (state_.TimerDiv4 ? 2 : 0) << (state_.TimerDiv16 ? 4 : 0);
-  if (state_.TimerPrescaleCount == period) TimerStep();
+  if (state_.TimerPrescaleCount == TimerPeriod()) TimerStep();
 }
 
 }  // namespace homemicro

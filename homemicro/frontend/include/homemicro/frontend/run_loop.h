@@ -1,6 +1,7 @@
 // The run loop: what each 55 ms tick of the run timer does to the machine.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -39,8 +40,11 @@ class RunLoop {
   // test before each instruction, a key delivery after the first, one screen update per slice.
   TickOutcome Tick();
 
-  // Converts video RAM and the scroll register into the display picture.
+  // Converts video RAM and the scroll register into the display picture, unless neither they,
+  // the mode nor the palette changed since the last conversion.
   void UpdateScreen();
+  // The next UpdateScreen converts whatever it finds (after the picture was changed elsewhere).
+  void InvalidateScreen() { shownValid_ = false; }
 
   // Also hands every speaker level to `tap`, stamped like the synthesizer's (bkrun records it).
   void SetSpeakerTap(std::function<void(uint64_t instruction, bool level)> tap) {
@@ -54,6 +58,7 @@ class RunLoop {
   const std::string& FailureMessage() const { return failureMessage_; }
   uint64_t InstructionsExecuted() const { return instructionsExecuted_; }
   int ScreenUpdates() const { return screenUpdates_; }
+  int ScreenConversions() const { return screenConversions_; }
   // A loaded snapshot carries on the counts where it was saved.
   void RestoreCounters(uint64_t instructionsExecuted, int screenUpdates) {
     instructionsExecuted_ = instructionsExecuted;
@@ -71,8 +76,19 @@ class RunLoop {
   FrontEndState& state_;
   Display& display_;
   SpeakerSynth& synth_;
+  // Longest run of instructions between two looks at the loop's events: the speaker buffer holds
+  // every edge of it (a step writes 0177716 at most three times: the instruction and a trap frame).
+  static constexpr int64_t kLongestChunk = SpeakerEdges::kCapacity / 3;
+
   uint64_t instructionsExecuted_ = 0;
   int screenUpdates_ = 0;
+  int screenConversions_ = 0;
+  // What the picture was last converted from.
+  bool shownValid_ = false;
+  std::array<uint8_t, kVideoRamSize> shownVideo_{};
+  uint16_t shownScroll_ = 0;
+  bool shownOneBit_ = true;
+  Palette shownPalette_{};
   bool endRequested_ = false;
   std::string failureMessage_;
   std::function<void(uint64_t, bool)> speakerTap_;
