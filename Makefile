@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 CMAKE_GEN    := -G Ninja
 CTEST_ARGS   := --output-on-failure --no-tests=error -j2
 
-.PHONY: all deps build run test test-main test-asan bench fuzz clean
+.PHONY: all deps build run test test-format test-main test-asan bench fuzz clean
 
 all: build
 
@@ -25,7 +25,11 @@ run: build
 
 # The whole suite, then again under AddressSanitizer and UndefinedBehaviorSanitizer (the Qt windows
 # stay out of the second build; everything that parses outside data is in it).
-test: deps test-main test-asan
+test: deps test-format test-main test-asan
+
+# Every tracked C++ file as the repository's .clang-format (clang-format 14) writes it.
+test-format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format-14 --dry-run --Werror
 
 test-main:
 	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIT_WERROR=ON >/dev/null

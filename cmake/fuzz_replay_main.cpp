@@ -21,7 +21,10 @@ int main(int argc, char** argv) {
     std::filesystem::path arg(argv[i]);
     if (std::filesystem::is_directory(arg)) {
       for (const auto& entry : std::filesystem::recursive_directory_iterator(arg))
-        if (entry.is_regular_file()) { replay(entry.path()); ++count; }
+        if (entry.is_regular_file()) {
+          replay(entry.path());
+          ++count;
+        }
     } else {
       replay(arg);
       ++count;

@@ -13,7 +13,9 @@ template <bool Byte>
 inline constexpr uint16_t kSign = Byte ? 0200 : 0100000;
 
 template <bool Byte>
-constexpr uint8_t SignOf(uint32_t value) { return (value & kSign<Byte>) ? 1 : 0; }
+constexpr uint8_t SignOf(uint32_t value) {
+  return (value & kSign<Byte>) ? 1 : 0;
+}
 
 // N from the top bit of the result, Z when every bit of the operand size is zero.
 template <bool Byte>

@@ -67,8 +67,8 @@ class DoubleReference : public MachineTest {
     const int stored = c.bits == 8 ? s.R[1] & mask : s.R[1];
     const bool resultOk = e.result < 0 ? s.R[1] == before : stored == e.result;
     if (!resultOk || s.FlagN != e.n || s.FlagZ != e.z || s.FlagV != e.v || s.FlagC != e.c) {
-      ADD_FAILURE() << c.name << " src " << std::oct << src << " dst " << dst << ": got " << s.R[1] << " " << Flags()
-                    << ", expected " << e.result << " " << e.n << e.z << e.v << e.c;
+      ADD_FAILURE() << c.name << " src " << std::oct << src << " dst " << dst << ": got " << s.R[1] << " "
+                    << Flags() << ", expected " << e.result << " " << e.n << e.z << e.v << e.c;
       ++failures;
     }
   }
@@ -104,11 +104,16 @@ Expected Shifted(long r, int carryOut, int bits) {
 }
 
 const SingleCase kSingleCases[] = {
-    {"INC", 005200, 16, [](int d, int c, int b) { Expected e = FromWide(d + 1, Signed(d, b) + 1, b, c); return e; }},
+    {"INC", 005200, 16,
+     [](int d, int c, int b) {
+       Expected e = FromWide(d + 1, Signed(d, b) + 1, b, c);
+       return e;
+     }},
     {"DECB", 0105300, 8, [](int d, int c, int b) { return FromWide(d - 1, Signed(d, b) - 1, b, c); }},
     {"NEGB", 0105400, 8, [](int d, int, int b) { return FromWide(-d, -Signed(d, b), b, d != 0); }},
     {"NEG", 005400, 16, [](int d, int, int b) { return FromWide(-d, -Signed(d, b), b, d != 0); }},
-    {"ADCB", 0105500, 8, [](int d, int c, int b) { return FromWide(d + c, Signed(d, b) + c, b, d + c >= (1 << b)); }},
+    {"ADCB", 0105500, 8,
+     [](int d, int c, int b) { return FromWide(d + c, Signed(d, b) + c, b, d + c >= (1 << b)); }},
     {"SBC", 005600, 16, [](int d, int c, int b) { return FromWide(d - c, Signed(d, b) - c, b, d - c < 0); }},
     {"ASLB", 0106300, 8, [](int d, int, int b) { return Shifted(d * 2, d >> (b - 1), b); }},
     {"ASR", 006200, 16, [](int d, int, int b) { return Shifted(Signed(d, b) >> 1, d & 1, b); }},
@@ -134,8 +139,8 @@ TEST_F(MachineTest, SingleOperandsAgainstReference) {
         const bool ok = (s.R[0] & mask) == e.result && (s.R[0] & ~mask & 0177777) == high && s.FlagN == e.n &&
                         s.FlagZ == e.z && s.FlagV == e.v && s.FlagC == e.c;
         if (!ok) {
-          ADD_FAILURE() << c.name << " of " << std::oct << d << " with C " << carry << ": got " << s.R[0] << " "
-                        << Flags() << ", expected " << e.result << " " << e.n << e.z << e.v << e.c;
+          ADD_FAILURE() << c.name << " of " << std::oct << d << " with C " << carry << ": got " << s.R[0]
+                        << " " << Flags() << ", expected " << e.result << " " << e.n << e.z << e.v << e.c;
           ++failures;
         }
       }

@@ -72,11 +72,11 @@ std::vector<uint8_t> EncodePng(const Image& image) {
   std::vector<uint8_t> header;
   PutBigEndian32(header, static_cast<uint32_t>(image.width));
   PutBigEndian32(header, static_cast<uint32_t>(image.height));
-  header.push_back(8);                             // bits per sample
+  header.push_back(8);                            // bits per sample
   header.push_back(image.channels == 3 ? 2 : 0);  // colour type: RGB or grey
-  header.push_back(0);                             // deflate
-  header.push_back(0);                             // adaptive filtering
-  header.push_back(0);                             // no interlace
+  header.push_back(0);                            // deflate
+  header.push_back(0);                            // adaptive filtering
+  header.push_back(0);                            // no interlace
   PutChunk(out, "IHDR", header);
 
   const size_t rowBytes = static_cast<size_t>(image.width) * static_cast<size_t>(image.channels);

@@ -9,7 +9,7 @@ namespace bkrun {
 
 struct Image {
   int width = 0, height = 0;
-  int channels = 1;            // 1 grey, 3 RGB
+  int channels = 1;             // 1 grey, 3 RGB
   std::vector<uint8_t> pixels;  // rows top to bottom, channels interleaved
 };
 
