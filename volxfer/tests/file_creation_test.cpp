@@ -30,21 +30,24 @@ TEST(Versions, NewVersionsJoinTheirNameRecordNewestFirst) {
     const char* spec;
     int code;
   };
-  for (Step s : {Step{"FOO.TXT", 0}, Step{"FOO.TXT", 19}, Step{"FOO.TXT;3", 0}, Step{"FOO.TXT;3", 19},
-                 Step{"FOO.TXT;2", 0}, Step{"FOO.TXT;0", 19}, Step{"foo.txt;*", 6}, Step{"BAR.TXT;7", 0},
-                 Step{"A%.TXT", 6}, Step{"BAD.TXT;-2", 6}, Step{"BAD.TXT;40000", 6}}) {
+  // Without a version (or with ;0) an existing name gets the next version; a version given that
+  // exists is refused.
+  for (Step s : {Step{"FOO.TXT", 0}, Step{"FOO.TXT", 0}, Step{"FOO.TXT;4", 0}, Step{"FOO.TXT;4", 19},
+                 Step{"FOO.TXT;3", 0}, Step{"FOO.TXT;2", 19}, Step{"FOO.TXT;0", 0}, Step{"foo.txt;*", 6},
+                 Step{"BAR.TXT;7", 0}, Step{"A%.TXT", 6}, Step{"BAD.TXT;-2", 6}, Step{"BAD.TXT;40000", 6}}) {
     int code = test::PutFile(e, s.spec, false, test::Text(s.spec), 1);
     EXPECT_EQ(code, s.code) << s.spec;
   }
-  EXPECT_EQ(test::GetFile(e, "FOO.TXT", false).bytes, test::Text("FOO.TXT;3"));
+  EXPECT_EQ(test::GetFile(e, "FOO.TXT", false).bytes, test::Text("FOO.TXT;0"));
+  EXPECT_EQ(test::GetFile(e, "FOO.TXT;4", false).bytes, test::Text("FOO.TXT;4"));
   EXPECT_EQ(test::GetFile(e, "FOO.TXT;1", false).bytes, test::Text("FOO.TXT"));
   test::DirectoryListing listing = test::CheckDirectory(m.volume(), MasterId());
   EXPECT_TRUE(listing.faults.empty()) << listing.faults.front();
-  auto at = std::find(listing.names.begin(), listing.names.end(), "FOO.TXT;3");
+  auto at = std::find(listing.names.begin(), listing.names.end(), "FOO.TXT;5");
   ASSERT_NE(at, listing.names.end());
-  ASSERT_LE(at + 3, listing.names.end());
-  EXPECT_EQ(std::vector<std::string>(at, at + 3),
-            (std::vector<std::string>{"FOO.TXT;3", "FOO.TXT;2", "FOO.TXT;1"}));
+  ASSERT_LE(at + 5, listing.names.end());
+  EXPECT_EQ(std::vector<std::string>(at, at + 5),
+            (std::vector<std::string>{"FOO.TXT;5", "FOO.TXT;4", "FOO.TXT;3", "FOO.TXT;2", "FOO.TXT;1"}));
   EXPECT_NE(std::find(listing.names.begin(), listing.names.end(), "BAR.TXT;7"), listing.names.end());
 }
 
