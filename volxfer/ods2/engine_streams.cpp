@@ -21,7 +21,7 @@ constexpr std::uint32_t kBinaryRecordSize = 512;
 constexpr std::uint8_t kCarriageReturnControl = 2;
 // A file being read moves through a window this large (1 MB): each contiguous run of an extent
 // comes in one transfer instead of one per block.
-constexpr std::uint32_t kReadWindowBlocks = 2048;
+constexpr std::uint32_t kTransferWindowBlocks = 2048;
 // S:RWED,O:RWED,G:RE,W: as VMS gives new files: a set bit denies read, write, execute, delete.
 constexpr std::array<std::uint8_t, 4> kDefaultProtection = {0x0, 0x0, 0xA, 0xF};
 // Seconds from the start of 17-Nov-1858, where VMS counts time from, to the start of 1970.
@@ -64,7 +64,7 @@ int Engine::StreamOpen(const char* specification, bool text) {
   }
   auto stream = std::make_unique<StreamFile>();
   if (!stream->Access(*volume_, kNoWindow, found->id)) return -1;
-  stream->MakeEmptyWindow(std::min(stream->first_header().highest_allocated_vbn(), kReadWindowBlocks));
+  stream->MakeEmptyWindow(std::min(stream->first_header().highest_allocated_vbn(), kTransferWindowBlocks));
   stream->text = text;
   stream_ = std::move(stream);
   return 0;
@@ -107,6 +107,7 @@ int Engine::StreamCreate(const char* specification, bool text, std::uint32_t est
   }
   stream->text = text;
   stream->created = true;
+  stream->MakeEmptyWindow(kTransferWindowBlocks);  // written a window at a time, not block by block
   FileSpecification spec = ParseSpecification(specification);
   stream->directory = current_directory_->first_header().file_id();
   stream->entry_name = spec.name;

@@ -27,13 +27,14 @@ bool StreamFile::LoadWindow(std::uint64_t block, std::uint64_t limit) {
 }
 
 // A created file's blocks past its end of file are written from their start: their old content
-// is neither needed nor to be carried into the file, so they are not read, only zeroed.
+// is neither needed nor to be carried into the file, so they are not read, only zeroed. The
+// window then covers as much of the allocation as it holds, so a long put moves in large writes.
 bool StreamFile::LoadWindowForWriting(std::uint64_t block) {
   std::uint32_t limit = first_header().highest_allocated_vbn();
   BlockWindow* w = window();
-  if (!created || !w || w->count != 1 || position % kBlockSize != 0 || block >= limit)
-    return LoadWindow(block, limit);
-  return MapBlocksZeroed(static_cast<std::uint32_t>(block), 1) == 1;
+  if (!created || !w || position % kBlockSize != 0 || block >= limit) return LoadWindow(block, limit);
+  auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(w->count, limit - block));
+  return MapBlocksZeroed(static_cast<std::uint32_t>(block), n) == static_cast<std::int64_t>(n);
 }
 
 std::size_t StreamFile::WindowOffset() const {
@@ -86,12 +87,9 @@ bool StreamFile::EnsureAllocated(std::uint64_t block) {
   return true;
 }
 
-// A full window goes to disk: the header (end of file) and the block, then the block once more.
+// A full window goes to disk: the header (end of file) first, then its blocks in one pass.
 bool StreamFile::AfterWindowFilled() {
-  BlockWindow& w = *window();
-  if (!Flush()) return false;
-  return MapBlocks(static_cast<std::uint32_t>(w.first_vbn), w.count, true) ==
-         static_cast<std::int64_t>(w.count);
+  return Flush();
 }
 
 std::int64_t StreamFile::WriteBinary(std::span<const std::uint8_t> in) {
@@ -100,7 +98,11 @@ std::int64_t StreamFile::WriteBinary(std::span<const std::uint8_t> in) {
     std::uint64_t block = position / kBlockSize;
     if (!EnsureAllocated(block)) break;
     if (!InWindow(block) && !LoadWindowForWriting(block)) break;
-    std::size_t run = std::min(in.size() - done, WindowEnd() - WindowOffset());
+    // The window may reach past the allocation; bytes go only where blocks are allocated.
+    const std::uint64_t allocated_end =
+        static_cast<std::uint64_t>(first_header().highest_allocated_vbn()) * kBlockSize;
+    std::size_t run = static_cast<std::size_t>(
+        std::min<std::uint64_t>({in.size() - done, WindowEnd() - WindowOffset(), allocated_end - position}));
     std::memcpy(window()->data.data() + WindowOffset(), in.data() + done, run);
     position += run;
     MarkDataModified();
