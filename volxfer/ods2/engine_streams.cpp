@@ -19,8 +19,8 @@ constexpr std::uint32_t kBinaryRecordSize = 512;
 // Text records carry "carriage return" carriage control, so that other software shows each record
 // as a line (as it does for text files VMS writes) instead of running them together.
 constexpr std::uint8_t kCarriageReturnControl = 2;
-// A file being read moves through a window this large (1 MB): each contiguous run of an extent
-// comes in one transfer instead of one per block.
+// A file being read or written moves through a window this large (1 MB): each contiguous run of
+// an extent goes in one transfer instead of one per block.
 constexpr std::uint32_t kTransferWindowBlocks = 2048;
 // S:RWED,O:RWED,G:RE,W: as VMS gives new files: a set bit denies read, write, execute, delete.
 constexpr std::array<std::uint8_t, 4> kDefaultProtection = {0x0, 0x0, 0xA, 0xF};
