@@ -43,7 +43,9 @@ test-asan:
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest $(CTEST_ARGS) -LE 'bench|fuzz'
 
+# simh's PDP-11 simulator is the yardstick bkrun is timed against.
 bench: build
+	@scripts/install-deps --bench
 	@cd $(BUILD) && ctest --output-on-failure --no-tests=error -L bench -V
 
 fuzz:
