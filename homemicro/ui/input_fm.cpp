@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include "homemicro/frontend/tracer_session.h"
 #include "ui_support.h"
 
 TfmInput::TfmInput(QWidget* parent) : CaptionDialog(parent) {
@@ -45,15 +46,14 @@ void TfmInput::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfmInput::accept() {
-  bool ok = false;
   const QString text = edNum->text();
-  const int32_t typed = text.trimmed().toInt(&ok, 10);
-  if (!ok) {
+  const std::optional<int32_t> number = homemicro::ParseNumberEntry(text.toStdString(), InputOctal);
+  if (!number) {
     // The box stays open with the text as typed.
-    ShowGeneralError(this, QString("'%1' is not a valid integer value").arg(text));
+    ShowGeneralError(this, "'" + text + QString::fromUtf8(homemicro::kNotAnIntegerMessage.data()));
     return;
   }
-  Tag = InputOctal ? homemicro::Oct(typed) : typed;
+  Tag = *number;
   CaptionDialog::accept();
 }
 

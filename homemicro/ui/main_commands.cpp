@@ -24,28 +24,30 @@ namespace {
 constexpr std::string_view kCommandLineUsage = "Запуск: homemicro [ПРОГРАММА.bin | СНИМОК.bks]";
 }  // namespace
 
+// The hold hides the tracer (FollowRunState) before the dialog opens: the always-on-top tracer
+// would otherwise cover the dialog that holds the keyboard.
 void TfmMain::RunModal(const std::function<void()>& body) {
   session_->BeginModal();
-  // The machine runs again afterwards, so the tracer goes now: the always-on-top tracer would
-  // otherwise cover the dialog that holds the keyboard.
-  if (fmTracer) fmTracer->hideQuietly();
   body();
   session_->EndModal();
-  // The buttons follow the run state.
-  session_->State().PlayDown = true;
-  RefreshButtons();
 }
 
 void TfmMain::sbPlayClick() {
   session_->Play();
-  if (fmTracer) fmTracer->hideQuietly();
-  RefreshButtons();
 }
 
 void TfmMain::sbStopClick() {
   session_->Stop();
+}
+
+void TfmMain::FollowRunState() {
   RefreshButtons();
-  fmTracer->ShowStopped(session_->LastPc());
+  if (!fmTracer) return;
+  if (session_->State().Run.TracerShown() && !ending_) {
+    fmTracer->ShowStopped();
+  } else {
+    fmTracer->hide();
+  }
 }
 
 void TfmMain::FormKeyDown(uint16_t virtualKey, uint8_t shiftState) {
@@ -70,21 +72,14 @@ void TfmMain::FormKeyDown(uint16_t virtualKey, uint8_t shiftState) {
       sbOptionsClick();
       break;
     case KeyCommand::Stopped:  // F11, or a hard reset that found no ROM file
-      pbScreen->update();
-      RefreshButtons();
-      fmTracer->ShowStopped(session_->LastPc());
-      break;
-    case KeyCommand::Played:
-      fmTracer->hideQuietly();
-      RefreshButtons();
-      break;
     case KeyCommand::HardReset:
       pbScreen->update();
-      RefreshButtons();
+      break;
+    case KeyCommand::Played:
       break;
     case KeyCommand::ScreenModeToggled:
       RefreshButtons();
-      if (session_->State().RunTimerEnabled) pbScreen->update();
+      if (session_->State().Run.TimerEnabled()) pbScreen->update();
       break;
     case KeyCommand::SoundToggled:
     case KeyCommand::RomControlToggled:
@@ -214,8 +209,6 @@ void TfmMain::LoadProgramFile(const QString& path) {
     QMessageBox::critical(this, kMessageCaption, QString::fromStdString(error));
     return;
   }
-  if (fmTracer) fmTracer->hideQuietly();
-  RefreshButtons();
   pbScreen->update();
 }
 

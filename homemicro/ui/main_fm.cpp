@@ -43,6 +43,7 @@ TfmMain::TfmMain(std::unique_ptr<SoundOutput> sound, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   HostServices& host = *this;
   session_ = std::make_unique<EmulatorSession>(host, sound_ ? sound_->SampleRate() : 44100);
+  session_->SetRunStateObserver([this] { FollowRunState(); });
 
   tmProcessor = new QTimer(this);
   tmProcessor->setObjectName("tmProcessor");
@@ -75,7 +76,8 @@ TfmMain::TfmMain(std::unique_ptr<SoundOutput> sound, QWidget* parent)
 TfmMain::~TfmMain() {
   // The other windows reach into the session; they go before it does.
   tmProcessor->stop();
-  if (fmTracer) fmTracer->hideQuietly();
+  session_->SetRunStateObserver({});
+  if (fmTracer) fmTracer->hide();
   delete fmTracer;
   delete fmOptions;
   fmTracer = nullptr;  // fmInput went with it
@@ -94,9 +96,9 @@ bool TfmMain::StartUp(const QString& startDirectory) {
   }
   const uint32_t border = session_->State().BorderColor;  // 0x00BBGGRR
   pbScreen->setBorderColour(QColor(border & 0xFF, (border >> 8) & 0xFF, (border >> 16) & 0xFF));
-  RefreshButtons();
   ShowColors();
   CreateWindows();
+  FollowRunState();  // a start stopped by the configuration shows the tracer
   // Centred on the screen.
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
@@ -146,8 +148,7 @@ void TfmMain::tmProcessorTimer() {
     case TickOutcome::Completed:
       pbScreen->update();
       break;
-    case TickOutcome::StoppedAtBreak:
-      fmTracer->ShowStopped();
+    case TickOutcome::StoppedAtBreak:  // the run state has shown the tracer
       break;
     case TickOutcome::Failed:
       ReportEmulationFailure(QString::fromStdString(session_->Loop().FailureMessage()));
@@ -182,7 +183,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
   if (!ending_) session_->Close(romNameInSettings().toStdString());
   ending_ = true;
   tmProcessor->stop();
-  if (fmTracer) fmTracer->hideQuietly();
+  if (fmTracer) fmTracer->hide();
   event->accept();
 }
 

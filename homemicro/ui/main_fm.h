@@ -80,6 +80,9 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   // Commands, as the tool bar, the keys and the tracer reach them.
   void sbPlayClick();
   void sbStopClick();
+  // The buttons and the tracer as the run state says (the timer follows it through the
+  // session's host services).
+  void FollowRunState();
   void UpdateScreen();
   void ShowColors();
   void FormKeyDown(uint16_t virtualKey, uint8_t shiftState);

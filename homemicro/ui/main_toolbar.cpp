@@ -163,7 +163,7 @@ void TfmMain::BuildColourPanels() {
 
 void TfmMain::RefreshButtons() {
   const FrontEndState& state = session_->State();
-  (state.PlayDown ? sbPlay : sbStop)->setChecked(true);
+  (state.Run.PlayDown() ? sbPlay : sbStop)->setChecked(true);
   (state.OneBitMode ? sbBpp1 : sbBpp2)->setChecked(true);
   (state.SoundDown ? sbSound : sbSound2)->setChecked(true);
   (session_->Settings().RomWriteControl ? sbROMCtrl : sbROMCtrl2)->setChecked(true);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -14,17 +15,12 @@
 #include <QVBoxLayout>
 
 #include "homemicro/frontend/qt_keys.h"
-#include "homemicro/frontend/run_loop.h"
 #include "input_fm.h"
 #include "main_fm.h"
 
 using namespace homemicro;
 
 namespace {
-
-const char* const kRegisterNames[] = {"R0", "R1", "R2", "R3", "R4", "R5", "SP", "PC"};
-const char* const kHelpLine =
-    "0..7 - registers; N,Z,V,C - flags; D - dump; G - go to; F7 - trace into; F8 - step over; F9 - skip";
 
 // "Courier New" when it is installed, else the system's fixed-pitch font, so the columns stay
 // aligned whatever the desktop has.
@@ -66,6 +62,7 @@ TfmTracer::TfmTracer(TfmMain& main, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       main_(main) {
+  Session().SetHost(this);
   setObjectName("fmTracer");
   setWindowTitle("Tracer");
   setFont(QFont("MS Sans Serif", 8));
@@ -93,7 +90,7 @@ TfmTracer::TfmTracer(TfmMain& main, QWidget* parent)
   lbReg = FillPanel(pReg, "lbReg", mono);
   lbDump = FillPanel(pDump, "lbDump", mono);
   Label1 = FillPanel(Panel1, "Label1", font());
-  Label1->setText(kHelpLine);
+  Label1->setText(QString::fromUtf8(kTracerHelpLine.data(), static_cast<qsizetype>(kTracerHelpLine.size())));
   Label1->setEnabled(false);
   for (QFrame* panel : {pAsm, pReg, pDump}) {
     panel->setFocusPolicy(Qt::StrongFocus);
@@ -109,6 +106,14 @@ TfmTracer::TfmTracer(TfmMain& main, QWidget* parent)
     move(screen->availableGeometry().center() - QPoint(this->width() / 2, height() / 2));
 }
 
+TfmTracer::~TfmTracer() {
+  Session().SetHost(nullptr);
+}
+
+TracerSession& TfmTracer::Session() {
+  return main_.Session().Tracer();
+}
+
 void TfmTracer::SetPanelColours() {
   for (QFrame* panel : {pAsm, pReg, pDump}) {
     QPalette colours = panel->palette();
@@ -121,7 +126,7 @@ void TfmTracer::SetPanelColours() {
 bool TfmTracer::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType() && isVisible() &&
       static_cast<QWidget*>(watched)->window() == &main_ && !QApplication::activeModalWidget()) {
-    FormDeactivate();  // the user clicked the main window
+    Session().Leave();  // the user clicked the main window
     return false;
   }
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
@@ -142,34 +147,29 @@ void TfmTracer::ShowStopped() {
   UpdateAll();
 }
 
-void TfmTracer::ShowStopped(uint16_t lastPc) {
-  LastPc = lastPc;
-  ShowStopped();
+void TfmTracer::UpdateAll() {
+  Session().UpdateAll();
+  ShowPanes();
 }
 
-void TfmTracer::hideQuietly() {
-  quietHide_ = true;
-  hide();
-  quietHide_ = false;
+void TfmTracer::ShowPanes() {
+  const TracerPanes& panes = Session().Panes();
+  lbAsm->setText(QString::fromStdString(panes.Listing));
+  lbReg->setText(QString::fromStdString(panes.Registers));
+  lbDump->setText(QString::fromStdString(panes.Dump));
 }
 
-void TfmTracer::FormDeactivate() {
-  if (Stepping || inputOpen_) return;
-  if (main_.Session().State().RunTimerEnabled) return;  // already running: nothing to resume
-  main_.sbPlayClick();
-}
-
-// Losing the focus alone resumes nothing: window managers hand the focus about when a number
-// box closes (to the main window, then back, in any order), and the machine must stay stopped
-// then. Leaving is a click into the main window (eventFilter) or closing the tracer.
+// Losing the focus resumes nothing: window managers hand the focus about when a number box
+// closes (to the main window, then back, in any order), and the machine must stay stopped
+// then. Leaving is a click into the main window (eventFilter) or the close box.
 void TfmTracer::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateAll();  // FormActivate
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible()) UpdateAll();
 }
 
-void TfmTracer::hideEvent(QHideEvent* event) {
-  QWidget::hideEvent(event);
-  if (!quietHide_) FormDeactivate();
+void TfmTracer::closeEvent(QCloseEvent* event) {
+  event->accept();
+  Session().Leave();
 }
 
 void TfmTracer::keyPressEvent(QKeyEvent* event) {
@@ -186,114 +186,40 @@ void TfmTracer::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void TfmTracer::FormKeyDown(uint16_t key, uint8_t shiftState) {
-  MachineState& state = main_.Session().GetMachine().State();
-  if (key == vk::Space || key == vk::F7) {
-    TraceInto();
-  } else if (key == vk::F8) {
-    LastPc = state.R[kPC];
-    RunTo(NextPc);
-  } else if (key == vk::F9) {
-    LastPc = state.R[kPC];
-    main_.Session().GetMachine().WriteWord(RegisterAddress(kPC), NextPc);
-    UpdateAll();
-  } else if (key == 'G') {
-    const int32_t address = AskNumber("Enter address of BreakPoint", NextPc);
-    if (address < 0) return;
-    LastPc = state.R[kPC];
-    RunTo(static_cast<uint16_t>(address));
-  } else if (key == 'D') {
-    const int32_t address = AskNumber("Enter dump address", DumpAddress);
-    if (address < 0) return;
-    DumpAddress = static_cast<uint16_t>(address);
-    UpdateAll();
-  } else if (key >= '0' && key <= '7') {
-    EditRegister(key - '0');
-  } else if (key == 'N' || key == 'Z' || key == 'V' || key == 'C') {
-    ToggleFlag(key == 'N' ? state.FlagN : key == 'Z' ? state.FlagZ : key == 'V' ? state.FlagV : state.FlagC);
-  } else {
-    main_.FormKeyDown(key, shiftState);
-    UpdateAll();
-  }
+  Session().KeyDown(key, shiftState);
+  ShowPanes();
 }
 
 void TfmTracer::FormKeyUp(uint16_t key, uint8_t shiftState) {
-  switch (key) {
-    case vk::Space:
-    case '0':
-    case '1':
-    case '2':
-    case '3':
-    case '4':
-    case '5':
-    case '6':
-    case '7':
-    case 'C':
-    case 'D':
-    case 'G':
-    case 'N':
-    case 'S':
-    case 'V':
-    case 'Z':
-    case vk::F7:
-    case vk::F8:
-    case vk::F9:
-      return;
-    default:
-      main_.FormKeyUp(key, shiftState);
-      UpdateAll();
-  }
+  Session().KeyUp(key, shiftState);
+  ShowPanes();
 }
 
-void TfmTracer::TraceInto() {
-  // The window stays up while the one instruction runs: Stepping keeps the focus changes of
-  // any dialog the instruction opens (the tape call) from resuming the machine.
-  Machine& machine = main_.Session().GetMachine();
-  LastPc = machine.State().R[kPC];
-  Stepping = true;
-  try {
-    machine.Step();
-  } catch (...) {
-    Stepping = false;
-    main_.ReportEmulationFailure(QString::fromStdString(RegisterDumpMessage(machine.State())));
-    return;
-  }
-  // The tape call starts the run timer after its dialog; a single step leaves the machine
-  // stopped all the same.
-  if (main_.Session().State().RunTimerEnabled) main_.Session().BeginModal();
-  main_.UpdateScreen();
-  Stepping = false;
-  UpdateAll();
-}
-
-void TfmTracer::RunTo(uint16_t breakAddress) {
-  // Leaving presses Play (clearing the break point), then the tracer sets its own.
-  hideQuietly();
-  main_.sbPlayClick();
-  main_.Session().State().BreakAddress = breakAddress;
-}
-
-int32_t TfmTracer::AskNumber(const QString& caption, int32_t value) {
+PromptAnswer TfmTracer::AskNumber(std::string_view caption, uint16_t value) {
+  if (!fmInput_ || inputOpen_ || main_.ProgramEnding()) return {PromptAnswer::Kind::Refused, 0};
   fmInput_->InputValue = value;
   fmInput_->Tag = 0;
-  fmInput_->setWindowTitle(caption);
+  fmInput_->setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
   inputOpen_ = true;
   fmInput_->exec();
   inputOpen_ = false;
-  activateWindow();
-  return fmInput_->Tag;
+  if (isVisible()) activateWindow();
+  if (fmInput_->Tag < 0) return {PromptAnswer::Kind::Cancelled, 0};
+  return {PromptAnswer::Kind::Answered, fmInput_->Tag};
 }
 
-void TfmTracer::EditRegister(int n) {
-  Machine& machine = main_.Session().GetMachine();
-  int32_t value =
-      AskNumber(QString("Enter value for ") + kRegisterNames[n], machine.ReadWord(RegisterAddress(n)));
-  if (value < 0) return;
-  if ((n == kSP || n == kPC) && (value & 1)) value -= 1;
-  machine.WriteWord(RegisterAddress(n), static_cast<uint16_t>(value));
-  UpdateAll();
+void TfmTracer::PassKeyDown(uint16_t key, uint8_t shiftState) {
+  main_.FormKeyDown(key, shiftState);
 }
 
-void TfmTracer::ToggleFlag(uint8_t& flag) {
-  flag = flag == 1 ? 0 : 1;
-  UpdateAll();
+void TfmTracer::PassKeyUp(uint16_t key, uint8_t shiftState) {
+  main_.FormKeyUp(key, shiftState);
+}
+
+void TfmTracer::ScreenChanged() {
+  main_.UpdateScreen();
+}
+
+void TfmTracer::EmulationFailed(const std::string& message) {
+  main_.ReportEmulationFailure(QString::fromStdString(message));
 }

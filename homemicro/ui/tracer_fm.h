@@ -1,16 +1,19 @@
-// TfmTracer: the debugger window shown while the machine is stopped: registers, a memory dump
-// and a listing around PC, single step, step over, skip, go to, register and flag editing.
+// TfmTracer: the debugger window shown while the machine is stopped. What its keys do and
+// what its panes say is homemicro::TracerSession's; this window draws the panes' text, hands
+// the keys on and runs the number box.
 #pragma once
 
 #include <QWidget>
 #include <cstdint>
+
+#include "homemicro/frontend/tracer_session.h"
 
 class QFrame;
 class QLabel;
 class TfmInput;
 class TfmMain;
 
-class TfmTracer : public QWidget {
+class TfmTracer : public QWidget, private homemicro::TracerHost {
   Q_OBJECT
  public:
   // The classic client area; a pane font with larger metrics makes the window larger.
@@ -18,50 +21,41 @@ class TfmTracer : public QWidget {
   static constexpr int kClientHeight = 219;
 
   TfmTracer(TfmMain& main, QWidget* parent);
+  ~TfmTracer() override;
   void setInputBox(TfmInput* input) { fmInput_ = input; }
 
-  uint16_t DumpAddress = 0700;
-  uint16_t LastPc = 0;
-  uint16_t NextPc = 0;
-  bool Stepping = false;
+  homemicro::TracerSession& Session();
 
   QFrame *pAsm = nullptr, *pReg = nullptr, *pDump = nullptr, *Panel1 = nullptr;
   QLabel *lbAsm = nullptr, *lbReg = nullptr, *lbDump = nullptr, *Label1 = nullptr;
 
   // Rebuilds the three panes from the machine state.
   void UpdateAll();
-  // Shown because the machine stopped: at a break point, or by Stop with LastPc given.
+  // Shown because the machine stopped (Stop, a break point, a stopped start).
   void ShowStopped();
-  void ShowStopped(uint16_t lastPc);
-  // Hidden by the main window itself (Play, close): leaving this way presses nothing.
-  void hideQuietly();
 
   void FormKeyDown(uint16_t virtualKey, uint8_t shiftState);
   void FormKeyUp(uint16_t virtualKey, uint8_t shiftState);
-  // Leaving the tracer while the machine is stopped presses Play.
-  void FormDeactivate();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QString RegisterText();
-  QString DumpText();
-  QString ListingText();
-  void TraceInto();
-  void RunTo(uint16_t breakAddress);
-  // Runs the number box; the number, or a negative value when cancelled.
-  int32_t AskNumber(const QString& caption, int32_t value);
-  void EditRegister(int n);
-  void ToggleFlag(uint8_t& flag);
+  // TracerHost
+  homemicro::PromptAnswer AskNumber(std::string_view caption, uint16_t value) override;
+  void PassKeyDown(uint16_t virtualKey, uint8_t shiftState) override;
+  void PassKeyUp(uint16_t virtualKey, uint8_t shiftState) override;
+  void ScreenChanged() override;
+  void EmulationFailed(const std::string& message) override;
+
+  void ShowPanes();
   void SetPanelColours();
 
   TfmMain& main_;
   TfmInput* fmInput_ = nullptr;
   bool inputOpen_ = false;
-  bool quietHide_ = false;
 };

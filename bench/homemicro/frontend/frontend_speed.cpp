@@ -70,7 +70,7 @@ void TickAtDefaultSpeed(benchmark::State& state) {
   m.R[kSP] = 01000;
   m.Memory[kScrollRegister] = 0330;
   m.Memory[kScrollRegister + 1] = 02;
-  frontEnd.RunTimerEnabled = true;
+  frontEnd.Run.Play();
   frontEnd.OneBitMode = state.range(0) == 1;
   for (auto _ : state) {
     if (loop.Tick() != TickOutcome::Completed) state.SkipWithError("tick did not complete");

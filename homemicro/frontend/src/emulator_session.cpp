@@ -14,10 +14,29 @@ EmulatorSession::EmulatorSession(HostServices& window, int sampleRate)
     : window_(window),
       machine_(settings_, *this, files_),
       synth_(sampleRate),
-      runLoop_(machine_, state_, display_, synth_) {}
+      runLoop_(machine_, state_, display_, synth_),
+      tracer_(machine_, state_) {
+  state_.Run.SetListener([this] { RunStateChanged(); });
+}
+
+void EmulatorSession::RunStateChanged() {
+  if (state_.Run.TimerEnabled() != timerShown_) {
+    timerShown_ = state_.Run.TimerEnabled();
+    if (timerShown_) {
+      window_.StartRunTimer();
+    } else {
+      window_.StopRunTimer();
+    }
+  }
+  if (runStateObserver_) runStateObserver_();
+}
 
 void EmulatorSession::ApplyConfig(const ConfigRecord& record) {
-  state_.PlayDown = record.Play;
+  if (record.Play) {
+    state_.Run.Play();
+  } else {
+    state_.Run.Stop();
+  }
   state_.OneBitMode = record.OneBitMode;
   state_.SoundDown = record.Sound;
   settings_.RomWriteControl = record.RomWriteControl;
@@ -62,13 +81,15 @@ StartUpResult EmulatorSession::StartUp(const std::filesystem::path& startDirecto
   romChecksum_ = RomImageChecksum(machine);
 
   state_.BreakAddress = kNoBreakAddress;
-  SetRunTimer(state_.PlayDown);
+  // Step 9 enables the timer as the Play button says, whatever the ROM load did to it.
+  state_.Run.DropHolds(0);
+  if (state_.Run.TimerEnabled() != timerShown_) RunStateChanged();
   return {};
 }
 
 ConfigRecord EmulatorSession::CurrentConfig(std::optional<std::string_view> romNameInSettings) const {
   ConfigRecord record;
-  record.Play = state_.PlayDown;
+  record.Play = state_.Run.PlayDown();
   record.OneBitMode = state_.OneBitMode;
   record.Sound = state_.SoundDown;
   record.RomWriteControl = settings_.RomWriteControl;
@@ -89,54 +110,48 @@ void EmulatorSession::Close(std::optional<std::string_view> romNameInSettings) {
 }
 
 TickOutcome EmulatorSession::Tick() {
-  if (!queuedProgram_.empty() && state_.RunTimerEnabled && ticksBeforeProgram_-- <= 0) {
+  if (!queuedProgram_.empty() && state_.Run.TimerEnabled() && ticksBeforeProgram_-- <= 0) {
     const std::filesystem::path program = std::move(queuedProgram_);
     queuedProgram_.clear();
     const std::string error = LoadProgram(program);
     if (!error.empty()) window_.ShowMessage(error, MessageIcon::Error);
   }
-  const TickOutcome outcome = runLoop_.Tick();
-  if (outcome == TickOutcome::StoppedAtBreak || outcome == TickOutcome::Failed ||
-      outcome == TickOutcome::EndProgram) {
-    SetRunTimer(false);
-  }
-  return outcome;
-}
-
-void EmulatorSession::SetRunTimer(bool enabled) {
-  state_.RunTimerEnabled = enabled;
-  if (enabled) {
-    window_.StartRunTimer();
-  } else {
-    window_.StopRunTimer();
-  }
+  // The run loop itself stops the run state at a break point and ends it on a failure.
+  return runLoop_.Tick();
 }
 
 void EmulatorSession::EndProgram() {
   runLoop_.RequestEnd();
+  state_.Run.End();
   window_.EndProgram();
 }
 
 void EmulatorSession::Play() {
-  state_.PlayDown = true;
-  state_.BreakAddress = kNoBreakAddress;
-  SetRunTimer(true);
+  PressPlay(state_);
 }
 
 void EmulatorSession::Stop() {
-  state_.PlayDown = false;
-  SetRunTimer(false);
-  lastPc_ = static_cast<uint16_t>(machine_.State().R[kPC] - 2);
+  // LastPc first: stopping shows the tracer at once.
+  tracer_.LastPc = static_cast<uint16_t>(machine_.State().R[kPC] - 2);
+  state_.Run.Stop();
 }
 
 void EmulatorSession::SoftReset() {
   machine_.WriteWord(RegisterAddress(kPC), static_cast<uint16_t>(Oct(settings_.StartAddress)));
 }
 
-void EmulatorSession::HardReset() {
+bool EmulatorSession::HardReset() {
+  const int holds = state_.Run.Holds();
   machine_.HardReset();
   romChecksum_ = RomImageChecksum(machine_.State());
   runLoop_.UpdateScreen();
+  // A ROM file that is gone stopped the timer for good: the machine is now stopped as after
+  // Stop, so the buttons and the tracer say so.
+  if (state_.Run.Holds() <= holds || state_.Run.Ended()) return false;
+  const bool wasPlaying = state_.Run.PlayDown();
+  if (wasPlaying) Stop();
+  state_.Run.DropHolds(holds);
+  return wasPlaying;
 }
 
 void EmulatorSession::ToggleSound() {
@@ -155,15 +170,17 @@ void EmulatorSession::SetOneBitMode(bool oneBit) {
 
 void EmulatorSession::ToggleOneBitMode() {
   state_.OneBitMode = !state_.OneBitMode;
-  if (state_.RunTimerEnabled) runLoop_.UpdateScreen();
+  if (state_.Run.TimerEnabled()) runLoop_.UpdateScreen();
 }
 
 void EmulatorSession::BeginModal() {
-  SetRunTimer(false);
+  state_.Run.Hold();
 }
 
 void EmulatorSession::EndModal() {
-  SetRunTimer(true);
+  // The machine runs afterwards, stopped before or not.
+  state_.Run.Release();
+  state_.Run.Play();
 }
 
 KeyCommand EmulatorSession::KeyDown(uint16_t virtualKey, uint8_t shiftState) {
@@ -186,24 +203,14 @@ KeyCommand EmulatorSession::KeyDown(uint16_t virtualKey, uint8_t shiftState) {
     case vk::F10:
       return KeyCommand::ShowSettings;
     case vk::F11:
-      if (state_.RunTimerEnabled) {
+      if (state_.Run.TimerEnabled()) {
         Stop();
         return KeyCommand::Stopped;
       }
       Play();
       return KeyCommand::Played;
     case vk::F12:
-      if (shiftState & kCtrlBit) {
-        const bool wasRunning = state_.RunTimerEnabled;
-        HardReset();
-        // A ROM file that is gone stopped the timer: the machine is now stopped as after Stop,
-        // so the buttons and the tracer must say so.
-        if (wasRunning && !state_.RunTimerEnabled && !runLoop_.EndRequested()) {
-          Stop();
-          return KeyCommand::Stopped;
-        }
-        return KeyCommand::HardReset;
-      }
+      if (shiftState & kCtrlBit) return HardReset() ? KeyCommand::Stopped : KeyCommand::HardReset;
       SoftReset();
       return KeyCommand::SoftReset;
     case vk::ScrollLock:

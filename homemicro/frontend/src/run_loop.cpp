@@ -33,7 +33,7 @@ RunLoop::RunLoop(Machine& machine, FrontEndState& state, Display& display, Speak
     : machine_(machine), state_(state), display_(display), synth_(synth) {}
 
 TickOutcome RunLoop::Tick() {
-  if (!state_.RunTimerEnabled) return TickOutcome::NotRunning;
+  if (!state_.Run.TimerEnabled()) return TickOutcome::NotRunning;
   const int32_t slices = state_.RepaintCount;
   if (slices <= 0) return TickOutcome::Completed;
   synth_.SetEmulationSpeed(state_.EmulationSpeed);
@@ -42,7 +42,7 @@ TickOutcome RunLoop::Tick() {
     outcome = RunSlices(slices);
   } catch (...) {
     // Whatever the host failure was, the user sees where the machine stood.
-    state_.RunTimerEnabled = false;
+    state_.Run.End();
     failureMessage_ = RegisterDumpMessage(machine_.State());
     outcome = TickOutcome::Failed;
   }
@@ -59,7 +59,7 @@ TickOutcome RunLoop::RunSlices(int32_t slices) {
     const int32_t count = state_.EmulationSpeed / slices;
     for (int64_t left = count; left > 0;) {
       if (breakSet && machine_.State().R[kPC] == state_.BreakAddress) {
-        state_.RunTimerEnabled = false;
+        state_.Run.Stop();
         return TickOutcome::StoppedAtBreak;
       }
       // The budget runs up to the next event the loop must see: a key to deliver after the next
@@ -74,7 +74,7 @@ TickOutcome RunLoop::RunSlices(int32_t slices) {
       DrainSpeaker();
       if (machine_.Settings().KeyPending) DeliverPendingKey();
       if (endRequested_) {
-        state_.RunTimerEnabled = false;
+        state_.Run.End();
         return TickOutcome::EndProgram;
       }
     }

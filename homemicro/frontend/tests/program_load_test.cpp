@@ -48,7 +48,7 @@ TEST(LoadProgram, StartsAsTheMonitorWouldAndRuns) {
   EXPECT_EQ(PeekMemoryWord(rig.M(), 0264), 02000);
   EXPECT_EQ(PeekMemoryWord(rig.M(), 0266), 4);
   EXPECT_FALSE(rig.session->Settings().KeyPending);
-  EXPECT_TRUE(rig.session->State().RunTimerEnabled);
+  EXPECT_TRUE(rig.session->State().Run.TimerEnabled());
   rig.M().R[0] = 0;
   rig.session->Tick();
   EXPECT_EQ(rig.M().R[0], 13750 / 2);

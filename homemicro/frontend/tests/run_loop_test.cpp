@@ -62,7 +62,7 @@ struct RunLoopRig {
     m.R[kSP] = 0700;
     m.R[kPC] = kProgramStart;
     m.KeyIntMask = 0;  // keyboard interrupt enabled
-    state.RunTimerEnabled = true;
+    state.Run.Play();
   }
   MachineState& M() { return machine->State(); }
 };
@@ -88,13 +88,13 @@ TEST(RunLoop, SlicesRunEmulationSpeedOverRepaintCountInstructions) {
     EXPECT_EQ(rig.M().R[0], c.Instructions) << c.Speed << "/" << c.Repaint;
     EXPECT_EQ(rig.loop.InstructionsExecuted(), static_cast<uint64_t>(c.Instructions));
     EXPECT_EQ(rig.loop.ScreenUpdates(), c.ScreenUpdates) << c.Speed << "/" << c.Repaint;
-    EXPECT_TRUE(rig.state.RunTimerEnabled);
+    EXPECT_TRUE(rig.state.Run.TimerEnabled());
   }
 }
 
 TEST(RunLoop, DisabledTimerRunsNothing) {
   RunLoopRig rig;
-  rig.state.RunTimerEnabled = false;
+  rig.state.Run.Stop();
   EXPECT_EQ(rig.loop.Tick(), TickOutcome::NotRunning);
   EXPECT_EQ(rig.M().R[0], 0);
   EXPECT_EQ(rig.loop.ScreenUpdates(), 0);
@@ -113,7 +113,7 @@ TEST(RunLoop, BreakAddressStopsBeforeTheInstructionAndEndsTheTick) {
     EXPECT_EQ(rig.M().R[kPC], c.Break);
     // 3000 instructions lie inside the second slice; the first one's update is the only one.
     EXPECT_EQ(rig.loop.ScreenUpdates(), c.Instructions / 2750);
-    EXPECT_FALSE(rig.state.RunTimerEnabled);
+    EXPECT_FALSE(rig.state.Run.TimerEnabled());
   }
 }
 
@@ -235,7 +235,7 @@ TEST(RunLoop, HostFailureInATickGivesTheRegisterDump) {
             "Сбой в эмуляции. Содержимое регистров:\n\n"
             "R0=000001, R1=002000, R2=177777, R3=123456,\n"
             "R4=000000, R5=000007, SP=000674, PC=001002.");
-  EXPECT_FALSE(rig.state.RunTimerEnabled);
+  EXPECT_FALSE(rig.state.Run.TimerEnabled());
 }
 
 TEST(RunLoop, EndRequestedByTheCoreStopsTheTick) {

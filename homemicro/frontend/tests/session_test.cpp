@@ -47,7 +47,7 @@ TEST(SessionStartUp, WithoutConfigurationTheDefaultsApplyAndCloseWritesThem) {
   EXPECT_TRUE(rig.State().OneBitMode);
   EXPECT_TRUE(rig.session->Settings().SoundOn);
   EXPECT_TRUE(rig.session->Settings().RomWriteControl);
-  EXPECT_TRUE(rig.State().RunTimerEnabled);
+  EXPECT_TRUE(rig.State().Run.TimerEnabled());
   EXPECT_TRUE(rig.window.TimerEnabled);
   EXPECT_EQ(rig.M().R[kPC], 0100000);
   EXPECT_EQ(test::PeekMemoryWord(rig.M(), 0100002), 0177777);  // the ROM is loaded
@@ -78,9 +78,9 @@ TEST(SessionStartUp, ConfigurationWithPlayByteZeroStartsStopped) {
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
   }());
   ASSERT_TRUE(rig.StartWithRom().Ok);
-  EXPECT_FALSE(rig.State().RunTimerEnabled);
+  EXPECT_FALSE(rig.State().Run.TimerEnabled());
   EXPECT_FALSE(rig.window.TimerEnabled);
-  EXPECT_FALSE(rig.State().PlayDown);
+  EXPECT_FALSE(rig.State().Run.PlayDown());
   EXPECT_FALSE(rig.State().OneBitMode);
   EXPECT_EQ(rig.State().EmulationSpeed, 5000);
   EXPECT_EQ(rig.State().PaletteEntries, (Palette{255, 1, 2, 3}));
@@ -103,7 +103,7 @@ TEST(SessionStartUp, MissingRomIsReportedAndTheMachineStillStarts) {
   ASSERT_EQ(rig.window.Messages.size(), 1u);
   EXPECT_EQ(rig.window.Messages[0], "Не найден файл ПЗУ - " + (rig.dir / "homemicro.rom").string());
   // Start-up enables the timer after the reset whatever the ROM load did.
-  EXPECT_TRUE(rig.State().RunTimerEnabled);
+  EXPECT_TRUE(rig.State().Run.TimerEnabled());
   EXPECT_EQ(test::PeekMemoryWord(rig.M(), 0), 0000401);
 }
 
@@ -131,14 +131,14 @@ TEST(SessionCommands, HotKeysActOnTheRunState) {
   rig.M().R[kPC] = 01234;
 
   EXPECT_EQ(rig.session->KeyDown(vk::F11, 0), KeyCommand::Stopped);
-  EXPECT_FALSE(rig.State().RunTimerEnabled);
+  EXPECT_FALSE(rig.State().Run.TimerEnabled());
   EXPECT_FALSE(rig.window.TimerEnabled);
   EXPECT_EQ(rig.session->LastPc(), 01232);
 
   // F12 while stopped: PC changes, the machine stays stopped.
   EXPECT_EQ(rig.session->KeyDown(vk::F12, 0), KeyCommand::SoftReset);
   EXPECT_EQ(rig.M().R[kPC], 0100000);
-  EXPECT_FALSE(rig.State().RunTimerEnabled);
+  EXPECT_FALSE(rig.State().Run.TimerEnabled());
 
   // ScrollLock while stopped changes the mode, not the picture.
   const int updates = rig.session->Loop().ScreenUpdates();
@@ -148,7 +148,7 @@ TEST(SessionCommands, HotKeysActOnTheRunState) {
 
   rig.State().BreakAddress = 0100000;
   EXPECT_EQ(rig.session->KeyDown(vk::F11, 0), KeyCommand::Played);
-  EXPECT_TRUE(rig.State().RunTimerEnabled);
+  EXPECT_TRUE(rig.State().Run.TimerEnabled());
   EXPECT_EQ(rig.State().BreakAddress, 0177600);
 
   // ScrollLock while running redraws at once.
@@ -184,17 +184,17 @@ TEST(SessionCommands, HotKeysActOnTheRunState) {
 TEST(SessionCommands, HardResetThatFindsNoRomStopsTheMachineAsStopDoes) {
   SessionRig rig;
   ASSERT_TRUE(rig.StartWithRom().Ok);
-  ASSERT_TRUE(rig.State().RunTimerEnabled);
+  ASSERT_TRUE(rig.State().Run.TimerEnabled());
   std::filesystem::remove(rig.dir / "homemicro.rom");
   EXPECT_EQ(rig.session->KeyDown(vk::F12, kCtrlBit), KeyCommand::Stopped);
-  EXPECT_FALSE(rig.State().RunTimerEnabled);
+  EXPECT_FALSE(rig.State().Run.TimerEnabled());
   EXPECT_FALSE(rig.window.TimerEnabled);
-  EXPECT_FALSE(rig.State().PlayDown);
+  EXPECT_FALSE(rig.State().Run.PlayDown());
   EXPECT_EQ(rig.session->LastPc(), static_cast<uint16_t>(rig.M().R[kPC] - 2));
   ASSERT_EQ(rig.window.Messages.size(), 1u);
   // Stopped already: the reset changes no run state.
   EXPECT_EQ(rig.session->KeyDown(vk::F12, kCtrlBit), KeyCommand::HardReset);
-  EXPECT_FALSE(rig.State().RunTimerEnabled);
+  EXPECT_FALSE(rig.State().Run.TimerEnabled());
 }
 
 TEST(SessionCommands, ModalWindowsHoldTheTimerAndResumeAStoppedMachine) {
@@ -205,7 +205,7 @@ TEST(SessionCommands, ModalWindowsHoldTheTimerAndResumeAStoppedMachine) {
   EXPECT_FALSE(rig.window.TimerEnabled);
   rig.session->EndModal();
   EXPECT_TRUE(rig.window.TimerEnabled);
-  EXPECT_TRUE(rig.State().RunTimerEnabled);
+  EXPECT_TRUE(rig.State().Run.TimerEnabled());
 }
 
 TEST(SessionColours, PaletteCommandsAndFiles) {

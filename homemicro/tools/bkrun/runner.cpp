@@ -19,7 +19,6 @@ HeadlessEmulator::HeadlessEmulator(bool overwriteAnswer, std::optional<std::stri
       sound_(kSoundSampleRate),
       loop_(machine_, state_, display_, loopSynth_),
       recordSound_(recordSound) {
-  state_.RunTimerEnabled = true;
   loop_.SetSpeakerTap([this](uint64_t instruction, bool level) {
     if (recordSound_) sound_.SetLevel(instruction, level);
   });

@@ -231,7 +231,7 @@ void MainWindowTest::f11StopsAndPlays() {
   QVERIFY(!w.tmProcessor->isActive());
   QVERIFY(w.sbStop->isChecked());
   QVERIFY(w.fmTracer->isVisible());
-  QCOMPARE(w.fmTracer->LastPc, 0776);
+  QCOMPARE(w.fmTracer->Session().LastPc, 0776);
   w.FormKeyDown(vk::F11, 0);
   QVERIFY(w.tmProcessor->isActive());
   QVERIFY(w.sbPlay->isChecked());

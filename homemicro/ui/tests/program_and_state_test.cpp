@@ -90,7 +90,7 @@ void ProgramAndStateTest::menuCommandAndDropStartAProgram() {
   w.sbLoadProgramClick();
   QCOMPARE(asked.title, FromView(kLoadProgramTitle));
   QCOMPARE(asked.filter, QString("Программы БК (*.bin);;Все файлы (*.*)"));
-  QVERIFY(w.Session().State().RunTimerEnabled);
+  QVERIFY(w.Session().State().Run.TimerEnabled());
   QVERIFY(w.sbPlay->isChecked());
   RunTicks(w, 1);
   QVERIFY(FirstLineWhite(w));

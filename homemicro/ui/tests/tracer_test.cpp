@@ -56,7 +56,7 @@ struct StoppedAt : StartedMain {
     machine().State().R[kPC] = static_cast<uint16_t>(pcValue + 2);  // Stop shows PC - 2 first
     window->FormKeyDown(vk::F11, 0);
     machine().State().R[kPC] = pcValue;
-    tracer().LastPc = static_cast<uint16_t>(pcValue - 2);
+    tracer().Session().LastPc = static_cast<uint16_t>(pcValue - 2);
     tracer().UpdateAll();
   }
   TfmTracer& tracer() { return *window->fmTracer; }
@@ -141,7 +141,7 @@ void TracerTest::stopShowsLastInstructionThenPc() {
   QCOMPARE(lines[0], QString("000776)    NOP"));
   QCOMPARE(lines[1], QString("001000) -> MOV #1,@#1000"));
   QCOMPARE(lines[2], QString("001006)    CLR R0"));
-  QCOMPARE(t.NextPc, 01006);
+  QCOMPARE(t.Session().NextPc, 01006);
 }
 
 void TracerTest::takenMarkOnlyAtPc() {
@@ -195,7 +195,7 @@ void TracerTest::dumpStartsAt700AndWrapsAfterD() {
   m.key(Qt::Key_D);
   QCOMPARE(prompt->caption, QString("Enter dump address"));
   QCOMPARE(prompt->shown, QString("700"));
-  QCOMPARE(m.tracer().DumpAddress, 0177760);
+  QCOMPARE(m.tracer().Session().DumpAddress, 0177760);
   lines = Lines(m.tracer().lbDump);
   QVERIFY(lines[0].startsWith("177760) "));
   QVERIFY(lines[1].startsWith("000000) "));
@@ -245,14 +245,14 @@ void TracerTest::registerPrompts() {
 void TracerTest::cancelledPromptsChangeNothing() {
   StoppedAt m(01000);
   const MachineState before = m.machine().State();
-  const uint16_t dump = m.tracer().DumpAddress;
+  const uint16_t dump = m.tracer().Session().DumpAddress;
   for (Qt::Key k : {Qt::Key_G, Qt::Key_D, Qt::Key_3, Qt::Key_7}) {
     auto prompt = AnswerNumber(QString());
     m.key(k);
     QVERIFY(!prompt->caption.isEmpty());
   }
   QCOMPARE(m.machine().State().R, before.R);
-  QCOMPARE(m.tracer().DumpAddress, dump);
+  QCOMPARE(m.tracer().Session().DumpAddress, dump);
   QCOMPARE(m.window->Session().State().BreakAddress, 0177600);
   QVERIFY(!m.window->tmProcessor->isActive());
   QVERIFY(m.tracer().isVisible());
@@ -264,7 +264,7 @@ void TracerTest::spaceRunsOneInstruction() {
   m.key(Qt::Key_Space);
   QCOMPARE(m.machine().State().R[0], 5);
   QCOMPARE(m.pc(), 01004);
-  QCOMPARE(m.tracer().LastPc, 01000);
+  QCOMPARE(m.tracer().Session().LastPc, 01000);
   QCOMPARE(Lines(m.tracer().lbAsm)[0], QString("001000)    MOV #5,R0"));
   QTest::keyClick(&m.tracer(), Qt::Key_F7);
   QCOMPARE(m.machine().State().R[0], 4);
@@ -289,7 +289,7 @@ void TracerTest::singleStepOfTapeCallKeepsTheMachineStopped() {
   QCOMPARE(m.pc(), 01002);
   QCOMPARE(m.machine().PeekByte(02001), 2);  // answer: cancelled
   QVERIFY(!m.window->tmProcessor->isActive());
-  QVERIFY(!m.window->Session().State().RunTimerEnabled);
+  QVERIFY(!m.window->Session().State().Run.TimerEnabled());
   QVERIFY(m.tracer().isVisible());
 }
 
@@ -300,7 +300,7 @@ void TracerTest::f9SkipsACallWithoutRunningIt() {
   QTest::keyClick(&m.tracer(), Qt::Key_F9);
   QCOMPARE(m.pc(), 01004);
   QCOMPARE(m.machine().State().R[kSP], sp);
-  QCOMPARE(m.tracer().LastPc, 01000);
+  QCOMPARE(m.tracer().Session().LastPc, 01000);
   QVERIFY(!m.window->tmProcessor->isActive());
 }
 
@@ -317,7 +317,7 @@ void TracerTest::f8RunsAWholeLoop() {
   QVERIFY(!m.window->tmProcessor->isActive());
   QCOMPARE(m.pc(), 01010);
   QCOMPARE(m.machine().State().R[0], 0);
-  QCOMPARE(m.tracer().LastPc, 01006);
+  QCOMPARE(m.tracer().Session().LastPc, 01006);
   QCOMPARE(Lines(m.tracer().lbAsm)[1], QString("001010) -> BR 1010            TRUE"));
 }
 

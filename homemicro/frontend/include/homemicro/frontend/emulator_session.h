@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include "homemicro/frontend/frontend_state.h"
 #include "homemicro/frontend/run_loop.h"
 #include "homemicro/frontend/speaker_synth.h"
+#include "homemicro/frontend/tracer_session.h"
 
 namespace homemicro {
 
@@ -51,6 +53,12 @@ class EmulatorSession final : private HostServices {
  public:
   // `window` must outlive the session; its StopRunTimer/StartRunTimer follow the run state.
   EmulatorSession(HostServices& window, int sampleRate);
+  EmulatorSession(const EmulatorSession&) = delete;
+  EmulatorSession& operator=(const EmulatorSession&) = delete;
+
+  // Called after every change of the run state (State().Run): the window sets its buttons and
+  // shows or hides the tracer from it.
+  void SetRunStateObserver(std::function<void()> observer) { runStateObserver_ = std::move(observer); }
 
   // Start-up steps 1 to 10: configuration from `startDirectory`, the defaults otherwise, the
   // speaker probe (`audioAvailable`), the machine's first hard reset, the run state.
@@ -67,7 +75,8 @@ class EmulatorSession final : private HostServices {
   void Play();
   void Stop();
   void SoftReset();
-  void HardReset();
+  // A hard reset that finds no ROM file stops a running machine as Stop does: true then.
+  bool HardReset();
   void ToggleSound();  // no effect while no audio output exists
   void ToggleRomWriteControl();
   void SetOneBitMode(bool oneBit);  // sbBpp1 / sbBpp2: the picture changes at the next slice
@@ -104,8 +113,9 @@ class EmulatorSession final : private HostServices {
   // The checksum of the ROM image placed by the last hard reset.
   uint32_t RomChecksum() const { return romChecksum_; }
 
-  // The tracer's LastPc after Stop: PC - 2.
-  uint16_t LastPc() const { return lastPc_; }
+  // The tracer's LastPc (PC - 2 after Stop).
+  uint16_t LastPc() const { return tracer_.LastPc; }
+  TracerSession& Tracer() { return tracer_; }
 
   Machine& GetMachine() { return machine_; }
   FrontEndSettings& Settings() { return settings_; }
@@ -120,14 +130,15 @@ class EmulatorSession final : private HostServices {
 
  private:
   void ApplyConfig(const ConfigRecord& record);
-  void SetRunTimer(bool enabled);
+  void RunStateChanged();
 
   // HostServices, as the core sees them: the run timer is handled here, the rest goes to the
   // window.
   void ShowMessage(std::string_view text, MessageIcon icon) override { window_.ShowMessage(text, icon); }
   bool AskYesNo(std::string_view text) override { return window_.AskYesNo(text); }
-  void StopRunTimer() override { SetRunTimer(false); }
-  void StartRunTimer() override { SetRunTimer(true); }
+  // The core stops the timer around its dialogs: they hold the machine and give it back.
+  void StopRunTimer() override { state_.Run.Hold(); }
+  void StartRunTimer() override { state_.Run.Release(); }
   std::optional<std::string> OpenFileDialog(const OpenFileRequest& request) override {
     return window_.OpenFileDialog(request);
   }
@@ -141,7 +152,9 @@ class EmulatorSession final : private HostServices {
   Display display_;
   SpeakerSynth synth_;
   RunLoop runLoop_;
-  uint16_t lastPc_ = 0;
+  TracerSession tracer_;
+  std::function<void()> runStateObserver_;
+  bool timerShown_ = false;  // what the window's timer was last told
   uint32_t romChecksum_ = 0;
   std::filesystem::path queuedProgram_;
   int ticksBeforeProgram_ = 0;

@@ -7,6 +7,7 @@
 
 #include "homemicro/frontend/color_table.h"
 #include "homemicro/frontend/key_translation.h"
+#include "homemicro/frontend/run_state.h"
 
 namespace homemicro {
 
@@ -22,12 +23,9 @@ struct FrontEndState {
   uint32_t BorderColor = 0;  // 0x00BBGGRR
   PendingPress Pending;
 
-  // The run timer (tmProcessor): running means enabled.
-  bool RunTimerEnabled = false;
-  // Tool bar buttons whose state is kept apart from the flag they drive: sbPlay stays down
-  // while a dialog or the tracer holds the timer, and sbSound keeps the user's choice when
-  // no audio output exists (SoundOn is then false).
-  bool PlayDown = true;
+  // Play or Stop, the run timer and the tracer, from one record.
+  RunState Run;
+  // sbSound keeps the user's choice when no audio output exists (SoundOn is then false).
   bool SoundDown = true;
   bool SoundAvailable = true;  // sbSound enabled
 };
