@@ -16,6 +16,7 @@
 #include "runner.h"
 #include "screen_image.h"
 #include "settings_setup.h"
+#include "tracer_script.h"
 
 namespace {
 
@@ -142,6 +143,10 @@ int Run(const bkrun::Options& options) {
   }
   const bkrun::RunEnd end = emulator->Run(limits);
   if (end == bkrun::RunEnd::Failed) bkrun::PrintMessageBox(emulator->FailureMessage());
+  bool tracerFailed = false;
+  if (options.tracerKeys && (end == bkrun::RunEnd::LimitReached || end == bkrun::RunEnd::BreakReached))
+    tracerFailed =
+        !bkrun::RunTracerScript(*emulator, *options.tracerKeys, end == bkrun::RunEnd::BreakReached);
 
   if (options.saveState) {
     error = emulator->SaveState(*options.saveState);
@@ -153,7 +158,7 @@ int Run(const bkrun::Options& options) {
   std::fflush(stdout);
   if (options.screenFile && !WriteScreen(*emulator, *options.screenFile, error)) return Fail(error);
   if (options.wavFile && !WriteSound(*emulator, *options.wavFile, error)) return Fail(error);
-  return end == bkrun::RunEnd::Failed || end == bkrun::RunEnd::EndProgram ? kExitError : 0;
+  return end == bkrun::RunEnd::Failed || end == bkrun::RunEnd::EndProgram || tracerFailed ? kExitError : 0;
 }
 
 }  // namespace

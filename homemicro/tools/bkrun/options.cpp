@@ -7,6 +7,8 @@
 #include <map>
 #include <string_view>
 
+#include "homemicro/frontend/tracer_session.h"
+#include "homemicro/frontend/virtual_keys.h"
 #include "key_strokes.h"
 
 namespace bkrun {
@@ -117,6 +119,29 @@ bool DecodeKeys(const std::string& text, std::vector<KeyAction>& keys) {
   return true;
 }
 
+namespace vk = homemicro::vk;
+
+std::string UpperCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  return text;
+}
+
+std::optional<uint16_t> KeyByName(const std::string& name) {
+  const std::string upper = UpperCase(name);
+  if (upper.size() == 1 && ((upper[0] >= 'A' && upper[0] <= 'Z') || (upper[0] >= '0' && upper[0] <= '9')))
+    return static_cast<uint16_t>(upper[0]);
+  if (upper == "SPACE") return vk::Space;
+  if (upper == "ENTER") return vk::Enter;
+  if (upper == "ESC") return vk::Escape;
+  if (upper.size() >= 2 && upper.size() <= 3 && upper[0] == 'F') {
+    const std::string digits = upper.substr(1);
+    if (digits.find_first_not_of("0123456789") != std::string::npos || digits[0] == '0') return std::nullopt;
+    const int n = std::stoi(digits);
+    if (n >= 1 && n <= 12) return static_cast<uint16_t>(vk::F1 + n - 1);
+  }
+  return std::nullopt;
+}
+
 bool SetDump(const std::string& v, std::vector<DumpRequest>& list) {
   DumpRequest dump;
   std::string count;
@@ -209,6 +234,13 @@ constexpr OptionRow kOptionTable[] = {
     {"--keys", "TEXT",
      "type TEXT, one key per press (escapes \\n \\r \\t \\e \\\\ \\ooo; \\wN; waits N ticks)",
      [](O& o, V v) { return DecodeKeys(v, o.keys); }},
+    {"--tracer-keys", "KEYS",
+     "after the run, press tracer KEYS (F8 F9 Space D=700 G=Esc 7=1000 ...) and print the panes",
+     [](O& o, V v) {
+       std::string ignored;
+       o.tracerKeys = ParseTracerKeys(v, ignored);
+       return o.tracerKeys.has_value();
+     }},
     {"--overwrite", "yes|no", "answer to the tape save's overwrite question (default no)",
      [](O& o, V v) {
        if (v != "yes" && v != "no") return false;
@@ -299,6 +331,42 @@ class Parser {
 };
 
 }  // namespace
+
+std::optional<std::vector<TracerKeyPress>> ParseTracerKeys(const std::string& text, std::string& error) {
+  std::vector<TracerKeyPress> keys;
+  std::size_t at = 0;
+  while (true) {
+    at = text.find_first_not_of(" ,", at);
+    if (at == std::string::npos) break;
+    const std::size_t end = std::min(text.find_first_of(" ,", at), text.size());
+    const std::string word = text.substr(at, end - at);
+    at = end;
+    const std::size_t equals = word.find('=', 1);
+    const std::optional<uint16_t> key = KeyByName(word.substr(0, equals));
+    if (!key) {
+      error = "no such tracer key '" + word.substr(0, equals) + "'";
+      return std::nullopt;
+    }
+    TracerKeyPress press{*key, TracerKeyPress::Answer::None, {}};
+    if (equals != std::string::npos) {
+      const homemicro::TracerKeyRow* row = homemicro::FindTracerKey(*key);
+      const bool prompts = row && (row->Command == homemicro::TracerCommand::GoTo ||
+                                   row->Command == homemicro::TracerCommand::Dump ||
+                                   row->Command == homemicro::TracerCommand::EditRegister);
+      if (!prompts) {
+        error = "tracer key '" + word.substr(0, equals) + "' opens no number box";
+        return std::nullopt;
+      }
+      press.text = word.substr(equals + 1);
+      press.answer =
+          UpperCase(press.text) == "ESC" ? TracerKeyPress::Answer::Cancel : TracerKeyPress::Answer::Text;
+    }
+    keys.push_back(press);
+  }
+  if (keys.empty()) error = "no tracer keys";
+  if (keys.empty()) return std::nullopt;
+  return keys;
+}
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
   return Parser(args, error).Run();

@@ -31,6 +31,18 @@ struct KeyAction {
   long long waitTicks = 0;
 };
 
+// One key of --tracer-keys. A key that opens the number box (D, G, 0..7) may carry its answer:
+// "=TEXT" types TEXT and Enter, "=Esc" cancels; without one the box is refused.
+struct TracerKeyPress {
+  uint16_t virtualKey = 0;
+  enum class Answer { None, Text, Cancel } answer = Answer::None;
+  std::string text;
+};
+
+// Key names separated by blanks or commas: a letter or digit, Space, Enter, Esc, F1..F12
+// (any case); "=..." after a key as above. Nothing on a bad name, with `error` saying which.
+std::optional<std::vector<TracerKeyPress>> ParseTracerKeys(const std::string& text, std::string& error);
+
 struct ProgramRequest {
   long long tick;  // started before this tick (decimal, 0 = before the first)
   std::string file;
@@ -62,6 +74,7 @@ struct Options {
   std::optional<ProgramRequest> program;  // a tape file started as the monitor would
   std::optional<std::string> loadState;   // in place of the hard reset
   std::optional<std::string> saveState;   // after the run
+  std::optional<std::vector<TracerKeyPress>> tracerKeys;
 };
 
 // Parses argv; on failure returns nothing and sets `error` to a one-line message.

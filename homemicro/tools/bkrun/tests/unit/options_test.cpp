@@ -48,6 +48,15 @@ TEST(Options, EveryOptionLandsInItsField) {
        [](const Options& o) { return o.speed == 100'000'000 && o.repaintCount == 100'000; }},
       {{"--break", "177600"}, [](const Options& o) { return o.breakAddress == 0177600; }},
       {{"--keys", "A\\n\\e\\101"}, [](const Options& o) { return o.keys.size() == 4; }},
+      {{"--tracer-keys", "f8, Space d=700 G=esc 7=1x 3 F12"},
+       [](const Options& o) {
+         using A = TracerKeyPress::Answer;
+         const auto& k = *o.tracerKeys;
+         return k.size() == 7 && k[0].virtualKey == 119 && k[1].virtualKey == ' ' && k[2].virtualKey == 'D' &&
+                k[2].answer == A::Text && k[2].text == "700" && k[3].virtualKey == 'G' &&
+                k[3].answer == A::Cancel && k[4].answer == A::Text && k[4].text == "1x" &&
+                k[5].virtualKey == '3' && k[5].answer == A::None && k[6].virtualKey == 123;
+       }},
       {{"--overwrite", "yes"}, [](const Options& o) { return o.overwrite; }},
       {{"--overwrite", "yes", "--overwrite", "no"}, [](const Options& o) { return !o.overwrite; }},
       {{"--dump", "1000:3", "--disasm", "2000:0", "--dump", "0:65536"},
@@ -89,6 +98,11 @@ TEST(Options, BadArgumentsGiveOneLineWhy) {
       {{"--keys", "\\"}, "bad value for --keys: '\\'"},
       {{"--keys", "\\9"}, "bad value for --keys: '\\9'"},
       {{"--overwrite", "y"}, "bad value for --overwrite: 'y'"},
+      {{"--tracer-keys", "F8 F13"}, "bad value for --tracer-keys: 'F8 F13'"},
+      {{"--tracer-keys", "F0"}, "bad value for --tracer-keys: 'F0'"},
+      {{"--tracer-keys", "Q=5"}, "bad value for --tracer-keys: 'Q=5'"},
+      {{"--tracer-keys", "PgUp"}, "bad value for --tracer-keys: 'PgUp'"},
+      {{"--tracer-keys", " , "}, "bad value for --tracer-keys: ' , '"},
       {{"--dump", "1000:65537"}, "bad value for --dump: '1000:65537'"},
       {{"--disasm", "8:1"}, "bad value for --disasm: '8:1'"},
   };
