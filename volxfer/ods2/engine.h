@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "block_device.h"
+#include "directory.h"
 #include "file_info.h"
 #include "stream_file.h"
 #include "volume.h"
@@ -52,6 +53,25 @@ class Engine {
   // The open stream's revision date as Unix time; false when none is recorded (or before 1970).
   bool StreamRevisionTime(std::int64_t& unix_seconds, long& nanoseconds) const;
 
+  // Creates directory NAME (no type, upper case) in the current directory, as VMS makes one;
+  // `created`, when given, receives its id. Code 19 when NAME.DIR exists.
+  int MakeDirectory(const char* name, FileId* created = nullptr);
+
+  // Why a file DeleteFiles matched is still there.
+  enum class Kept { kNothing, kReserved, kDirectoryNotEmpty, kDirectoryInUse, kFailed };
+  struct Deletion {
+    std::string name;  // NAME.TYPE;VERSION
+    Kept kept = Kept::kNothing;
+    int code = 0;  // for kFailed
+  };
+  // Takes every file of the current directory that `specification` matches off the volume (entry,
+  // headers, clusters): wildcards as in listings, ";*" every version, no version the newest.
+  // Reserved files, directories that are not empty and directories on the way to the current
+  // one (or to one in `in_use`) stay. -1 with code 14 when nothing matches, nothing removed when
+  // the directory is damaged; otherwise 0 and one Deletion per match, in directory order.
+  int DeleteFiles(const char* specification, std::vector<Deletion>& deletions,
+                  const std::vector<FileId>& in_use = {});
+
   // For tests and tools that look below the entry points.
   Volume* volume() { return volume_.get(); }
   DirectoryFile* current_directory() { return current_directory_; }
@@ -62,6 +82,7 @@ class Engine {
     if (volume_) volume_->SetError(code);
   }
   bool RemoveCreated(StreamFile& stream);
+  Deletion DeleteOne(const LookupResult& match, const std::vector<FileId>& in_use);
   void MakeCurrent(std::unique_ptr<DirectoryFile> directory);
   void DropCurrentDirectory();
 

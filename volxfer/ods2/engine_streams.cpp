@@ -1,7 +1,6 @@
 // The stream entry points of the engine.
 #include <algorithm>
 #include <array>
-#include <chrono>
 
 #include "directory.h"
 #include "engine.h"
@@ -24,25 +23,6 @@ constexpr std::uint8_t kCarriageReturnControl = 2;
 constexpr std::uint32_t kTransferWindowBlocks = 2048;
 // S:RWED,O:RWED,G:RE,W: as VMS gives new files: a set bit denies read, write, execute, delete.
 constexpr std::array<std::uint8_t, 4> kDefaultProtection = {0x0, 0x0, 0xA, 0xF};
-// Seconds from the start of 17-Nov-1858, where VMS counts time from, to the start of 1970.
-constexpr std::int64_t kVmsEpochToUnix = 3506716800;
-constexpr std::int64_t kTicksPerSecond = 10000000;  // 100 ns units
-
-std::uint64_t VmsTimeNow() {
-  auto since_1970 = std::chrono::system_clock::now().time_since_epoch();
-  auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(since_1970).count() / 100;
-  return static_cast<std::uint64_t>(ticks + kVmsEpochToUnix * kTicksPerSecond);
-}
-
-// Creation and revision dates of the moment, revision count 1.
-void StampNewFile(FileHeader& header) {
-  std::size_t ident = header.ident_offset();
-  if (ident + layout::ident::kRevisionDate + 8 > layout::header::kChecksum) return;
-  std::uint64_t now = VmsTimeNow();
-  PutU16(header.bytes(), ident + layout::ident::kRevisionCount, 1);
-  PutU64(header.bytes(), ident + layout::ident::kCreationDate, now);
-  PutU64(header.bytes(), ident + layout::ident::kRevisionDate, now);
-}
 }  // namespace
 
 int Engine::StreamOpen(const char* specification, bool text) {
@@ -187,10 +167,10 @@ bool Engine::RemoveCreated(StreamFile& stream) {
 bool Engine::StreamRevisionTime(std::int64_t& unix_seconds, long& nanoseconds) const {
   if (!stream_ || !stream_->accessed()) return false;
   std::uint64_t ticks = stream_->first_header().IdentDate(layout::ident::kRevisionDate);
-  if (ticks < static_cast<std::uint64_t>(kVmsEpochToUnix * kTicksPerSecond)) return false;
-  ticks -= static_cast<std::uint64_t>(kVmsEpochToUnix * kTicksPerSecond);
-  unix_seconds = static_cast<std::int64_t>(ticks / kTicksPerSecond);
-  nanoseconds = static_cast<long>(ticks % kTicksPerSecond) * 100;
+  if (ticks < static_cast<std::uint64_t>(kVmsEpochToUnix * kVmsTicksPerSecond)) return false;
+  ticks -= static_cast<std::uint64_t>(kVmsEpochToUnix * kVmsTicksPerSecond);
+  unix_seconds = static_cast<std::int64_t>(ticks / kVmsTicksPerSecond);
+  nanoseconds = static_cast<long>(ticks % kVmsTicksPerSecond) * 100;
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "file_creation.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <span>
@@ -176,6 +177,17 @@ void UndoCreation(Volume& volume, const FileId* directory, const DirectoryEntryT
   volume.SetError(code);
 }
 }  // namespace
+
+void StampNewFile(FileHeader& header) {
+  std::size_t ident = header.ident_offset();
+  if (ident + layout::ident::kRevisionDate + 8 > layout::header::kChecksum) return;
+  auto since_1970 = std::chrono::system_clock::now().time_since_epoch();
+  auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(since_1970).count() / 100;
+  auto now = static_cast<std::uint64_t>(ticks + kVmsEpochToUnix * kVmsTicksPerSecond);
+  PutU16(header.bytes(), ident + layout::ident::kRevisionCount, 1);
+  PutU64(header.bytes(), ident + layout::ident::kCreationDate, now);
+  PutU64(header.bytes(), ident + layout::ident::kRevisionDate, now);
+}
 
 bool CreateHeader(Volume& volume, FileId& id, std::string_view name) {
   FileHeader header;

@@ -11,6 +11,15 @@ namespace ods2 {
 
 class Volume;
 class OpenFile;
+class FileHeader;
+
+// Seconds from the start of 17-Nov-1858, where VMS counts time from, to the start of 1970, and
+// the 100 ns units its dates count in.
+inline constexpr std::int64_t kVmsEpochToUnix = 3506716800;
+inline constexpr std::int64_t kVmsTicksPerSecond = 10000000;
+
+// Creation and revision dates of the moment, revision count 1.
+void StampNewFile(FileHeader& header);
 
 // Takes the lowest free file number and writes a new, empty header for it named `name`.
 bool CreateHeader(Volume& volume, FileId& id, std::string_view name);

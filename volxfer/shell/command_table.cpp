@@ -5,7 +5,7 @@
 namespace volxfer {
 
 namespace {
-const std::array<CommandEntry, 31> kCommands = {{
+const std::array<CommandEntry, 34> kCommands = {{
     {"?", 1, &Shell::Help},
     {"ascii", 3, &Shell::Ascii},
     {"bin", 2, &Shell::Bin},
@@ -14,6 +14,8 @@ const std::array<CommandEntry, 31> kCommands = {{
     {"cdup", 3, &Shell::Cdup},
     {"close", 2, &Shell::Close},
     {"debug", 3, &Shell::Debug},
+    {"del", 3, &Shell::Delete},
+    {"delete", 6, &Shell::Delete},
     {"dir", 3, &Shell::Dir},
     {"dir/date", 5, &Shell::DirDate},
     {"dir/file_id", 5, &Shell::DirFileId},
@@ -26,6 +28,7 @@ const std::array<CommandEntry, 31> kCommands = {{
     {"lcd", 2, &Shell::Lcd},
     {"lo", 2, &Shell::Bye},
     {"ls", 2, &Shell::Ls},
+    {"mkdir", 2, &Shell::MakeDirectory},
     {"mode", 2, &Shell::Mode},
     {"open", 2, &Shell::Open},
     {"put", 3, &Shell::Put},

@@ -23,7 +23,7 @@ struct CommandEntry {
 // null.
 const CommandEntry* FindCommand(std::string_view word);
 
-// All 31 entries, in table order.
+// Every entry, in table order.
 std::span<const CommandEntry> CommandTable();
 
 }  // namespace volxfer

@@ -20,6 +20,12 @@ class DirectoryVisit {
   bool Enter(const VolumePath& path);
   // Makes the path's directory the current one for good.
   void Keep() { entered_ = false; }
+  // The directory to go back to and the way up from it: nothing there may be taken away.
+  std::vector<ods2::FileId> SavedDirectories() const {
+    std::vector<ods2::FileId> ids = saved_trail_;
+    if (entered_) ids.push_back(saved_id_);
+    return ids;
+  }
 
  private:
   void Leave();

@@ -161,4 +161,21 @@ inline constexpr char kHostNameStoredAs[] = "'%s' is stored as '%s'";
 inline constexpr char kLcdNotFound[] = "'%s': File not found. %s";
 inline constexpr char kLocalDirectory[] = "Local directory now '%s'.\n";
 
+// Making directories and deleting files.
+inline constexpr char kMkdirUsage[] =
+    "Invalid number of parameters\n Usage: mkdir NAME|[.NAME.NAME...]|[NAME.NAME...]";
+inline constexpr char kDirectoryCreated[] = "Directory DKA100:%s created.\n";
+inline constexpr char kDirectoryExists[] = "Directory '%s' already exists";
+inline constexpr char kCantCreateDirectory[] = "Can't create directory '%s'. %s";
+inline constexpr char kBadDirectoryName[] =
+    "Invalid directory name '%s' (1 to 39 of the letters A-Z, digits, $, _ and -)";
+inline constexpr char kDeleteUsage[] =
+    "Invalid number of parameters\n Usage: delete [DIR]NAME.TYPE[;VERSION|;*] ...";
+inline constexpr char kDeleted[] = "DKA100:%s%s deleted.\n";
+inline constexpr char kCantDelete[] = "Can't delete file '%s'. %s";
+inline constexpr char kCantDeleteReserved[] = "Can't delete file '%s'. It is a reserved file of the volume.";
+inline constexpr char kCantDeleteNotEmpty[] = "Can't delete directory '%s'. It is not empty.";
+inline constexpr char kCantDeleteInUse[] =
+    "Can't delete directory '%s'. It is the current directory or one above it.";
+
 }  // namespace volxfer::msg

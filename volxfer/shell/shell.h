@@ -60,6 +60,8 @@ class Shell {
   void Get(Words);
   void Put(Words);
   void Lcd(Words);
+  void MakeDirectory(Words);
+  void Delete(Words);
 
  private:
   enum class ListingStyle { kBrief, kDate, kFileId, kProt, kSize };
@@ -71,6 +73,8 @@ class Shell {
   bool CopyOut(HostFile& host, const std::string& local, const std::string& volume_name);
   void CopyIn(HostFile& host, const std::string& local, const std::string& volume_name);
   void KeepRevisionTime(const std::string& local);
+  bool MakeDirectoryLevel(const std::string& name, const std::string& text, bool last);
+  void DeleteMatches(const std::string& word);
 
   ods2::Engine engine_;
   ShellState state_;

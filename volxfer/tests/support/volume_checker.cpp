@@ -153,6 +153,8 @@ void Checker::CheckDirectory(std::uint32_t number, const std::vector<Extent>& ma
   std::uint32_t header_lbn_vbn = 4u * cluster_ + 1 + ibmap_size_ + number - 1;
   const std::uint8_t* h = Block(IndexLbn(header_lbn_vbn));
   if (!h) return Fault(what + ": header unreadable");
+  // Directory records are variable length and never span a block.
+  if ((h[20] & 0x0F) != 2 || !(h[21] & 0x08)) Fault(what + ": not variable records without spanning");
   std::uint32_t eof = Inverted(h, 28);
   std::uint32_t used = W(h, 32) == 0 ? (eof == 0 ? 0 : eof - 1) : eof;
   if (W(h, 32) != 0) Fault(what + ": end of file not at a block boundary");
@@ -186,6 +188,9 @@ void Checker::CheckDirectory(std::uint32_t number, const std::vector<Extent>& ma
         const std::uint8_t* fh = Block(IndexLbn(4ull * cluster_ + 1 + ibmap_size_ + id - 1));
         if (!fh || !Header{fh}.Valid() || Header{fh}.number() != id || Header{fh}.sequence() != W(b, e + 4))
           Fault(where + ": " + name + " names no valid header");
+        // A subdirectory links back to the directory that lists it.
+        else if (name.ends_with(".DIR") && (Header{fh}.characteristics() & (1u << 13)) && W(fh, 66) != number)
+          Fault(where + ": " + name + " links back to " + std::to_string(W(fh, 66)));
         r_.entries.push_back(std::to_string(number) + " " + name + ";" + std::to_string(version));
       }
       at += 2 + size;
