@@ -14,6 +14,7 @@
 #include "main_fm.h"
 #include "options_fm.h"
 #include "palette_fm.h"
+#include "run_state_probe.h"
 #include "screen_box.h"
 #include "tracer_fm.h"
 #include "ui_support.h"
@@ -48,6 +49,7 @@ void TfmMain::FollowRunState() {
   } else {
     fmTracer->hide();
   }
+  WriteRunStateProbe(*session_, fmTracer->isVisible());
 }
 
 void TfmMain::FormKeyDown(uint16_t virtualKey, uint8_t shiftState) {

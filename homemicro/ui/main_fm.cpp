@@ -24,6 +24,7 @@
 #include "input_fm.h"
 #include "options_fm.h"
 #include "palette_fm.h"
+#include "run_state_probe.h"
 #include "screen_box.h"
 #include "tracer_fm.h"
 #include "ui_support.h"
@@ -143,6 +144,7 @@ void TfmMain::tmProcessorTimer() {
   inTick_ = true;
   const TickOutcome outcome = session_->Tick();
   inTick_ = false;
+  WriteRunStateProbe(*session_, fmTracer && fmTracer->isVisible());
   PlaySound();
   switch (outcome) {
     case TickOutcome::Completed:
