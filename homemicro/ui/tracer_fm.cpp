@@ -80,7 +80,7 @@ TfmTracer::TfmTracer(TfmMain& main, QWidget* parent)
   const int asmWidth = std::max(listingWidth, dumpWidth - 1 - regWidth);
   const int width = asmWidth + 1 + regWidth;
   const int dump = std::max(65, 5 * line + margins);
-  const int help = std::max(17, QFontMetrics(font()).lineSpacing() + 2);
+  const int help = std::max(17, QFontMetrics(font()).lineSpacing() + margins);
   pAsm = MakePanel(this, "pAsm", QRect(0, 1, asmWidth, upper));
   pReg = MakePanel(this, "pReg", QRect(asmWidth + 1, 1, regWidth, upper));
   pDump = MakePanel(this, "pDump", QRect(0, upper + 2, width, dump));

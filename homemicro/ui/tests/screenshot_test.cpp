@@ -1,9 +1,12 @@
 // Under a real X server (Xvfb): a ROM of our own draws a known pattern; the window's pixels as
 // the server shows them must be the expected picture, in one-bit and in two-bit mode, with the
-// border colour all around it.
+// border colour all around it. The tracer's panes, grabbed the same way, show every line whole.
+#include <QLabel>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
+
+#include "tracer_fm.h"
 
 #include "homemicro/frontend/config_file.h"
 #include "homemicro/frontend/virtual_keys.h"
@@ -54,12 +57,61 @@ QString CompareScreen(TfmMain& window, bool oneBit) {
   return {};
 }
 
+// Runs of pixel rows that hold ink (a dark pixel) in the columns [left, left + width) of `area`.
+struct Band {
+  int top, bottom;  // inclusive
+  int height() const { return bottom - top + 1; }
+};
+
+QVector<Band> InkBands(const QImage& shot, QRect area, int inkColumns) {
+  QVector<Band> bands;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    bool ink = false;
+    for (int x = area.left(); x < area.left() + inkColumns && x <= area.right() && !ink; ++x)
+      ink = qGray(shot.pixel(x, y)) < 110;
+    if (!ink) continue;
+    if (!bands.isEmpty() && bands.last().bottom == y - 1) {
+      bands.last().bottom = y;
+    } else {
+      bands.append({y, y});
+    }
+  }
+  return bands;
+}
+
+// Every one of `lines` text lines of a pane shows as a band of ink as high as the first line's,
+// ending inside the pane: a line cut off by the pane is shorter or missing.
+QString CheckLinesWhole(const QImage& shot, QLabel* pane, int lines, int inkColumns, QWidget* window) {
+  const QRect area(pane->mapTo(window, QPoint(0, 0)), pane->size());
+  const QVector<Band> bands = InkBands(shot, area, inkColumns);
+  QString seen;
+  for (const Band& b : bands) seen += QString(" %1-%2").arg(b.top).arg(b.bottom);
+  if (bands.size() != lines)
+    return QString("%1: %2 lines drawn instead of %3 (rows%4, pane %5-%6)")
+        .arg(pane->objectName())
+        .arg(bands.size())
+        .arg(lines)
+        .arg(seen)
+        .arg(area.top())
+        .arg(area.bottom());
+  for (const Band& b : bands) {
+    if (b.height() < bands.first().height() - 1 || b.bottom >= area.bottom())
+      return QString("%1: a line drawn cut off (rows%2, pane %3-%4)")
+          .arg(pane->objectName())
+          .arg(seen)
+          .arg(area.top())
+          .arg(area.bottom());
+  }
+  return {};
+}
+
 }  // namespace
 
 class ScreenshotTest : public QObject {
   Q_OBJECT
  private slots:
   void patternInBothModes();
+  void tracerShowsNinthLineAndStatusWhole();
 };
 
 void ScreenshotTest::patternInBothModes() {
@@ -81,6 +133,47 @@ void ScreenshotTest::patternInBothModes() {
 
   w.FormKeyDown(vk::ScrollLock, 0);  // running: redrawn at once in two-bit mode
   QCOMPARE(CompareScreen(w, false), QString());
+}
+
+void ScreenshotTest::tracerShowsNinthLineAndStatusWhole() {
+  StartedMain m;
+  QVERIFY(m.started);
+  TfmMain& w = *m.window;
+  w.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&w));
+  // Digits and capitals on every line: each line's ink is as high as the first one's.
+  for (uint16_t a = 01000; a < 01100; a += 2) m.machine().PokeWord(a, 012700);  // MOV #12700,R0 ...
+  m.machine().State().R[kPC] = 01002;
+  w.FormKeyDown(vk::F11, 0);
+  TfmTracer& t = *w.fmTracer;
+  QVERIFY(t.isVisible());
+  m.machine().State().FlagZ = m.machine().State().FlagC = 1;
+  m.machine().State().TraceTrapPending = 1;
+  t.UpdateAll();
+  QVERIFY(QTest::qWaitForWindowExposed(&t));
+  QApplication::processEvents();
+  QTest::qWait(300);
+  const QImage shot = t.screen()->grabWindow(t.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  if (const QByteArray dir = qgetenv("HOMEMICRO_SCREENSHOT_DIR"); !dir.isEmpty())
+    shot.save(QString::fromLocal8Bit(dir) + "/tracer.png");
+  QCOMPARE(t.devicePixelRatio(), 1.0);
+  for (QLabel* pane : {t.lbAsm, t.lbReg, t.lbDump, t.Label1}) {
+    const QSize needed = pane->sizeHint();
+    QVERIFY2(needed.height() <= pane->height() && needed.width() <= pane->width(),
+             qPrintable(pane->objectName()));
+  }
+  const int digit = QFontMetrics(t.lbAsm->font()).horizontalAdvance('0');
+  // The listing's address column; the register pane's whole width ("PS: T -Z-C").
+  QCOMPARE(CheckLinesWhole(shot, t.lbAsm, 9, 6 * digit, &t), QString());
+  QCOMPARE(CheckLinesWhole(shot, t.lbReg, 9, t.lbReg->width(), &t), QString());
+  QCOMPARE(CheckLinesWhole(shot, t.lbDump, 4, t.lbDump->width(), &t), QString());
+  QCOMPARE(t.lbReg->text().split('\n').last(), QString("PS: T -Z-C"));
+  // The status letters themselves have ink: the band of the PS line reaches the Z and the C.
+  const QRect reg(t.lbReg->mapTo(&t, QPoint(0, 0)), t.lbReg->size());
+  const QVector<Band> regBands = InkBands(shot, reg, reg.width());
+  const QRect status(reg.left() + QFontMetrics(t.lbReg->font()).horizontalAdvance("PS: T -"),
+                     regBands.last().top, 4 * digit, regBands.last().height());
+  QCOMPARE(InkBands(shot, status, status.width()).size(), 1);
 }
 
 QTEST_MAIN(ScreenshotTest)
