@@ -63,6 +63,15 @@ void TfmMain::FormKeyDown(uint16_t virtualKey, uint8_t shiftState) {
     toggleFullScreen();
     return;
   }
+  if (virtualKey == vk::F11 && (shiftState & kCtrlBit)) {
+    sbMaxSpeedClick();
+    return;
+  }
+  if ((shiftState & kCtrlBit) && (shiftState & kAltBit) && virtualKey >= '1' &&
+      virtualKey <= '0' + kLargestWindowScale) {
+    SetWindowScale(virtualKey - '0');
+    return;
+  }
   switch (session_->KeyDown(virtualKey, shiftState)) {
     case KeyCommand::ShowAbout:
       Image1Click();
@@ -76,6 +85,7 @@ void TfmMain::FormKeyDown(uint16_t virtualKey, uint8_t shiftState) {
     case KeyCommand::Stopped:  // F11, or a hard reset that found no ROM file
     case KeyCommand::HardReset:
       pbScreen->update();
+      RefreshButtons();  // the kit ROM's note follows the ROM just read
       break;
     case KeyCommand::Played:
       break;
@@ -195,6 +205,7 @@ void TfmMain::toggleFullScreen() {
   } else {
     showFullScreen();
   }
+  PlaceOverlays();
 }
 
 void TfmMain::sbLoadProgramClick() {
@@ -277,8 +288,15 @@ void TfmMain::FillCommandMenu(QMenu& menu) {
   menu.addAction("Сохранить ОЗУ...", this, &TfmMain::sbSaveMemClick);
   menu.addAction("Загрузить ОЗУ...", this, &TfmMain::sbLoadMemClick);
   menu.addSeparator();
+  for (int factor = 1; factor <= kLargestWindowScale; ++factor)
+    menu.addAction(QString("Размер %1x (Ctrl+Alt+%1)").arg(factor), this,
+                   [this, factor] { SetWindowScale(factor); });
   menu.addAction(isFullScreen() ? "Обычный размер (Alt+Enter)" : "Во весь экран (Alt+Enter)", this,
                  &TfmMain::toggleFullScreen);
+  menu.addSeparator();
+  QAction* fastest = menu.addAction("Максимальная скорость (Ctrl+F11)", this, &TfmMain::sbMaxSpeedClick);
+  fastest->setCheckable(true);
+  fastest->setChecked(pacing_.MaxSpeed());
 }
 
 void TfmMain::ShowScreenMenu(QPoint globalPos) {

@@ -69,6 +69,7 @@ TfmMain::TfmMain(std::unique_ptr<SoundOutput> sound, QWidget* parent)
   layout->addWidget(panel1, 1);
   connect(pbScreen, &ScreenBox::contextMenuRequestedAt, this, &TfmMain::ShowScreenMenu);
 
+  BuildRomNoteAndGrip();
   setAcceptDrops(true);
   setMinimumSize(kClientWidth, kClientHeight);
   resize(kClientWidth, kClientHeight);
@@ -88,6 +89,7 @@ TfmMain::~TfmMain() {
 
 bool TfmMain::StartUp(const QString& startDirectory) {
   const bool audio = sound_ && sound_->Available();
+  session_->SetKitRom(LocateKitRom());
   const StartUpResult result = session_->StartUp(startDirectory.toStdString(), audio);
   if (!result.Ok) {
     tmProcessor->stop();
@@ -99,6 +101,7 @@ bool TfmMain::StartUp(const QString& startDirectory) {
   pbScreen->setBorderColour(QColor(border & 0xFF, (border >> 8) & 0xFF, (border >> 16) & 0xFF));
   ShowColors();
   CreateWindows();
+  RestoreWindowSize();
   FollowRunState();  // a start stopped by the configuration shows the tracer
   // Centred on the screen.
   if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -120,6 +123,7 @@ void TfmMain::CreateWindows() {
   fmOptions = new TfmOptions(
       {state.EmulationSpeed, state.RepaintCount, settings.RomFileName, settings.StartAddress},
       [this] { session_->SoftReset(); }, this);
+  fmOptions->chooseRomFile = [this] { return ChooseRomFile(); };
 }
 
 void TfmMain::showEvent(QShowEvent* event) {
@@ -142,7 +146,7 @@ void TfmMain::tmProcessorTimer() {
   // A message box opened inside a tick runs its own event loop; the tick must not start again.
   if (inTick_ || ending_) return;
   inTick_ = true;
-  const TickOutcome outcome = session_->Tick();
+  const TickOutcome outcome = pacing_.RunTimerEvent([this] { return session_->Tick(); }).Last;
   inTick_ = false;
   WriteRunStateProbe(*session_, fmTracer && fmTracer->isVisible());
   PlaySound();
@@ -159,13 +163,14 @@ void TfmMain::tmProcessorTimer() {
       EndProgram();
       break;
     case TickOutcome::NotRunning:
-      break;
+      return;
   }
+  emit ticked();
 }
 
 void TfmMain::PlaySound() {
   SpeakerSynth& synth = session_->Synth();
-  if (sound_ && session_->Settings().SoundOn) sound_->Play(synth.Samples());
+  if (sound_ && session_->Settings().SoundOn && !pacing_.SoundMuted()) sound_->Play(synth.Samples());
   synth.ClearSamples();
 }
 
@@ -182,7 +187,10 @@ void TfmMain::ReportEmulationFailure(const QString& message) {
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {
-  if (!ending_) session_->Close(romNameInSettings().toStdString());
+  if (!ending_) {
+    RememberWindowSize();
+    session_->Close(romNameInSettings().toStdString());
+  }
   ending_ = true;
   tmProcessor->stop();
   if (fmTracer) fmTracer->hide();

@@ -7,15 +7,19 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "homemicro/frontend/emulator_session.h"
+#include "homemicro/frontend/run_pacing.h"
 #include "sound_output.h"
 
 class QFrame;
 class QLabel;
 class QMenu;
+class QSizeGrip;
 class QTimer;
 class QToolButton;
 class ScreenBox;
@@ -62,7 +66,10 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   QToolButton *sbSound = nullptr, *sbSound2 = nullptr, *sbROMCtrl = nullptr, *sbROMCtrl2 = nullptr;
   QToolButton *sbReset = nullptr, *sbHReset = nullptr, *sbCDir = nullptr, *sbOptions = nullptr;
   QToolButton *sbMinimize = nullptr, *sbClose = nullptr;
-  QToolButton* sbMenu = nullptr;  // the commands beyond the original tool bar
+  QToolButton* sbMenu = nullptr;      // the commands beyond the original tool bar
+  QToolButton* sbMaxSpeed = nullptr;  // maximum speed on/off, under sbMenu
+  QLabel* lbRomNote = nullptr;        // shown while the kit's ROM stands in for a missing one
+  QSizeGrip* sizeGrip = nullptr;      // the frameless window is resized by its corner
   ScreenBox* pbScreen = nullptr;
   QTimer* tmProcessor = nullptr;
 
@@ -114,6 +121,20 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   void FillCommandMenu(QMenu& menu);
   void tmProcessorTimer();
 
+  // Maximum speed (Ctrl+F11): the machine as fast as the host allows, muted; off again: the
+  // set speed.
+  void sbMaxSpeedClick();
+  void SetMaxSpeed(bool on);
+  bool MaxSpeed() const { return pacing_.MaxSpeed(); }
+  static constexpr const char* kMaxSpeedHint = "Максимальная скорость вкл/выкл (Ctrl+F11)";
+
+  // Window sizes: the 640 x 400 display at 1, 2 or 3 times (Ctrl+Alt+1..3); any other size by
+  // the corner grip, the picture scaled by the largest whole factor that fits.
+  static constexpr int kLargestWindowScale = 3;
+  void SetWindowScale(int factor);
+  // The kit's ROM, for a start directory without the configured file.
+  static std::optional<std::filesystem::path> LocateKitRom();
+
   // A failure inside the emulation: the register dump message, then the end of the program.
   void ReportEmulationFailure(const QString& message);
 
@@ -121,6 +142,8 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   QString romNameInSettings() const;
 
  signals:
+  // After every run-timer event that ran the machine.
+  void ticked();
   // The program must end now (a fatal failure); the application quits with `exitCode`.
   void programEnded(int exitCode);
 
@@ -128,6 +151,7 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool focusNextPrevChild(bool next) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -148,6 +172,11 @@ class TfmMain : public QWidget, private homemicro::HostServices {
   void ConnectToolBar();
   void CreateWindows();
   void RefreshButtons();
+  void BuildRomNoteAndGrip();
+  void RestoreWindowSize();
+  void RememberWindowSize();
+  QString ChooseRomFile();
+  void PlaceOverlays();
   void PlaySound();
   void ShowScreenMenu(QPoint globalPos);
   void InitDirectDraw();
@@ -158,6 +187,7 @@ class TfmMain : public QWidget, private homemicro::HostServices {
 
   std::unique_ptr<SoundOutput> sound_;
   std::unique_ptr<homemicro::EmulatorSession> session_;
+  homemicro::RunPacing pacing_;
   bool ending_ = false;
   bool inTick_ = false;
   bool directDrawReady_ = false;

@@ -92,7 +92,11 @@ void TfmMain::BuildToolBar() {
   sbCDir = GlyphButton(pnTools, "sbCDir", 512, "Сменить текущий каталог (F7)", Glyph::ChangeDir);
   sbOptions = GlyphButton(pnTools, "sbOptions", 542, "Установки (F10)", Glyph::Options);
   sbMenu = TextButton(pnTools, "sbMenu", 568, "Команды: программа, снимок, размер окна", "≡");
-  sbMenu->setGeometry(568, kButtonTop, 16, kButtonSize);
+  // The menu and the maximum speed toggle share the slot between sbOptions and sbMinimize.
+  sbMenu->setGeometry(568, 2, 16, 16);
+  sbMaxSpeed = TextButton(pnTools, "sbMaxSpeed", 568, kMaxSpeedHint, "»");
+  sbMaxSpeed->setGeometry(568, 18, 16, 16);
+  sbMaxSpeed->setCheckable(true);
   sbMinimize = GlyphButton(pnTools, "sbMinimize", 584, "Свернуть", Glyph::Minimize);
   sbClose = GlyphButton(pnTools, "sbClose", 608, "Выход (Alt+F4)", Glyph::Close);
   sbSound2->hide();
@@ -139,6 +143,7 @@ void TfmMain::ConnectToolBar() {
   connect(sbCDir, &QToolButton::clicked, this, &TfmMain::sbCDirClick);
   connect(sbOptions, &QToolButton::clicked, this, &TfmMain::sbOptionsClick);
   connect(sbClose, &QToolButton::clicked, this, &QWidget::close);
+  connect(sbMaxSpeed, &QToolButton::clicked, this, &TfmMain::sbMaxSpeedClick);
   connect(sbMenu, &QToolButton::clicked, this, [this] {
     QMenu menu(this);
     FillCommandMenu(menu);
@@ -168,6 +173,8 @@ void TfmMain::RefreshButtons() {
   (state.SoundDown ? sbSound : sbSound2)->setChecked(true);
   (session_->Settings().RomWriteControl ? sbROMCtrl : sbROMCtrl2)->setChecked(true);
   sbSound->setEnabled(state.SoundAvailable);
+  sbMaxSpeed->setChecked(pacing_.MaxSpeed());
+  lbRomNote->setVisible(session_->UsingKitRom());
   sbSound->setToolTip(state.SoundAvailable ? QString("Звук вкл/выкл (F4)")
                                            : QString::fromUtf8(kNoSoundHint.data(), kNoSoundHint.size()));
 }

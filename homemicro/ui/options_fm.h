@@ -8,8 +8,10 @@
 
 #include "caption_dialog.h"
 
+class QLabel;
 class QLineEdit;
 class QSpinBox;
+class QToolButton;
 
 class TfmOptions : public CaptionDialog {
   Q_OBJECT
@@ -26,11 +28,18 @@ class TfmOptions : public CaptionDialog {
   TfmOptions(Settings settings, std::function<void()> softReset, QWidget* parent = nullptr);
 
   bool RomNameChanged = false;
+  // Asks for a ROM file anywhere and gives the name to keep ("" when cancelled); the main
+  // window supplies it (its file dialog, a bare name for a file in the start directory).
+  std::function<QString()> chooseRomFile;
+
+  static constexpr const char* kChooseRomHint = "Выбрать файл ПЗУ";
 
   QSpinBox* seSpeed = nullptr;
   QSpinBox* seRepaint = nullptr;
   QLineEdit* edROMName = nullptr;
+  QToolButton* sbROMFile = nullptr;  // "...": the file dialog for the ROM image
   QLineEdit* edAddr = nullptr;
+  QLabel* lbSpeedClock = nullptr;  // what the speed means in machine time
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -39,6 +48,8 @@ class TfmOptions : public CaptionDialog {
 
  private:
   void edAddrChange(const QString& text);
+  void sbROMFileClick();
+  void ShowSpeedClock(int speed);
 
   Settings settings_;
   std::function<void()> softReset_;

@@ -10,6 +10,10 @@ namespace homemicro {
 namespace {
 
 constexpr std::array<uint8_t, 4> kConfigMagic{3, 'B', 'K', 'C'};
+constexpr std::array<uint8_t, 4> kTailMagic{3, 'B', 'K', 'X'};
+constexpr uint8_t kTagRomName = 1;
+constexpr uint8_t kTagWindowSize = 2;
+constexpr std::size_t kFieldHeader = 3;  // tag, 16-bit length
 
 enum Offset : std::size_t {
   kMagic = 0,
@@ -25,6 +29,49 @@ enum Offset : std::size_t {
   kNameLength = 28,
   kNameText = 29,
 };
+
+void PutField(std::vector<uint8_t>& out, uint8_t tag, std::span<const uint8_t> data) {
+  out.push_back(tag);
+  out.push_back(static_cast<uint8_t>(data.size() & 0xFF));
+  out.push_back(static_cast<uint8_t>(data.size() >> 8));
+  out.insert(out.end(), data.begin(), data.end());
+}
+
+uint16_t GetLe16(std::span<const uint8_t> bytes, std::size_t offset) {
+  return static_cast<uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
+}
+
+struct Tail {
+  bool HasRomName = false;
+  std::string RomName;
+  int WindowWidth = 0, WindowHeight = 0;
+};
+
+// Nothing when the bytes after the record are no tail or a field does not fit.
+std::optional<Tail> DecodeTail(std::span<const uint8_t> bytes) {
+  if (bytes.size() < kTailMagic.size() || !std::equal(kTailMagic.begin(), kTailMagic.end(), bytes.begin()))
+    return std::nullopt;
+  Tail tail;
+  for (std::size_t at = kTailMagic.size(); at < bytes.size();) {
+    if (bytes.size() - at < kFieldHeader) return std::nullopt;
+    const uint8_t tag = bytes[at];
+    const std::size_t length = GetLe16(bytes, at + 1);
+    at += kFieldHeader;
+    if (bytes.size() - at < length) return std::nullopt;
+    const std::span<const uint8_t> data = bytes.subspan(at, length);
+    at += length;
+    if (tag == kTagRomName) {
+      tail.HasRomName = true;
+      tail.RomName.assign(data.begin(), data.end());
+      if (tail.RomName.find('\0') != std::string::npos) return std::nullopt;
+    } else if (tag == kTagWindowSize) {
+      if (length != 4) return std::nullopt;
+      tail.WindowWidth = GetLe16(data, 0);
+      tail.WindowHeight = GetLe16(data, 2);
+    }
+  }
+  return tail;
+}
 
 }  // namespace
 
@@ -65,22 +112,58 @@ std::optional<ConfigRecord> DecodeConfig(std::span<const uint8_t> bytes) {
   record.RomFileName.assign(bytes.begin() + kNameText,
                             bytes.begin() + kNameText + static_cast<ptrdiff_t>(nameLength));
   if (record.RomFileName.find('\0') != std::string::npos) return std::nullopt;
+  if (const std::optional<Tail> tail = DecodeTail(bytes.subspan(kConfigRecordSize))) {
+    // A writer of the record alone may have changed the name since: the tail's name counts
+    // only while the record still holds its beginning.
+    if (tail->HasRomName && nameLength == kRomNameMaxLength && tail->RomName.size() > kRomNameMaxLength &&
+        tail->RomName.compare(0, kRomNameMaxLength, record.RomFileName) == 0)
+      record.RomFileName = tail->RomName;
+    record.WindowWidth = tail->WindowWidth;
+    record.WindowHeight = tail->WindowHeight;
+  }
   return record;
+}
+
+std::vector<uint8_t> EncodeConfigFile(const ConfigRecord& record) {
+  const auto head = EncodeConfig(record);
+  std::vector<uint8_t> out;
+  out.reserve(kConfigRecordSize + 16 + record.RomFileName.size());
+  for (uint8_t byte : head) out.push_back(byte);
+  const bool longName = record.RomFileName.size() > kRomNameMaxLength;
+  const bool windowSize = record.WindowWidth > 0 && record.WindowHeight > 0;
+  if (!longName && !windowSize) return out;
+  for (uint8_t byte : kTailMagic) out.push_back(byte);
+  if (longName) {
+    // Past the 16-bit length nothing could be read back; such a name is no path anyway.
+    const std::size_t length = std::min<std::size_t>(record.RomFileName.size(), 0xFFFF);
+    PutField(out, kTagRomName,
+             std::span(reinterpret_cast<const uint8_t*>(record.RomFileName.data()), length));
+  }
+  if (windowSize) {
+    const auto width = static_cast<uint16_t>(std::min(record.WindowWidth, 0xFFFF));
+    const auto height = static_cast<uint16_t>(std::min(record.WindowHeight, 0xFFFF));
+    const std::array<uint8_t, 4> size{static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
+                                      static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8)};
+    PutField(out, kTagWindowSize, size);
+  }
+  return out;
 }
 
 ConfigReadResult ReadConfigFile(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return {};
-  std::array<uint8_t, kConfigRecordSize> bytes{};
+  // The record and whatever tail follows it; a file shorter than the record is an error.
+  std::vector<uint8_t> bytes(kConfigRecordSize + kConfigTailLimit);
   const FileReadResult read = ReadFilePrefix(path, bytes);
   std::optional<ConfigRecord> record;
-  if (read.Status == FileReadStatus::Ok) record = DecodeConfig(bytes);
+  if (read.Status != FileReadStatus::OpenFailed && read.BytesRead >= kConfigRecordSize)
+    record = DecodeConfig(std::span(bytes).first(read.BytesRead));
   if (!record) return {std::nullopt, std::string(kConfigErrorMessage)};
   return {std::move(record), {}};
 }
 
 std::string WriteConfigFile(const std::filesystem::path& path, const ConfigRecord& record) {
-  return WriteWholeFile(path, EncodeConfig(record));
+  return WriteWholeFile(path, EncodeConfigFile(record));
 }
 
 }  // namespace homemicro

@@ -6,6 +6,7 @@
 #include "homemicro/frontend/machine_snapshot.h"
 #include "homemicro/frontend/palette_file.h"
 #include "homemicro/frontend/ram_image.h"
+#include "homemicro/frontend/rom_locator.h"
 #include "homemicro/frontend/tape_program.h"
 
 namespace homemicro {
@@ -46,6 +47,24 @@ void EmulatorSession::ApplyConfig(const ConfigRecord& record) {
   settings_.StartAddress = record.StartAddress;
   state_.PaletteEntries = record.PaletteEntries;
   settings_.RomFileName = record.RomFileName;
+  state_.WindowWidth = record.WindowWidth;
+  state_.WindowHeight = record.WindowHeight;
+}
+
+void EmulatorSession::ResetMachine() {
+  usingKitRom_ = kitRom_ && RomFileMissing(settings_.StartDirectory, settings_.RomFileName);
+  if (!usingKitRom_) {
+    machine_.HardReset();
+    return;
+  }
+  // The core reads the name it is given; the user's name comes back whatever happens.
+  struct RestoreName {
+    std::string& Name;
+    std::string Kept;
+    ~RestoreName() { Name = std::move(Kept); }
+  } restore{settings_.RomFileName, settings_.RomFileName};
+  settings_.RomFileName = kitRom_->string();
+  machine_.HardReset();
 }
 
 StartUpResult EmulatorSession::StartUp(const std::filesystem::path& startDirectory, bool audioAvailable) {
@@ -73,7 +92,7 @@ StartUpResult EmulatorSession::StartUp(const std::filesystem::path& startDirecto
   machine.TimerCountdown = 0;
 
   try {
-    machine_.HardReset();
+    ResetMachine();
   } catch (const std::exception& failure) {
     return {false, failure.what()};
   }
@@ -98,8 +117,10 @@ ConfigRecord EmulatorSession::CurrentConfig(std::optional<std::string_view> romN
   record.RepaintCount = state_.RepaintCount;
   record.StartAddress = settings_.StartAddress;
   record.PaletteEntries = state_.PaletteEntries;
-  const std::string_view name = romNameInSettings.value_or(settings_.RomFileName);
-  record.RomFileName = std::string(name.substr(0, kRomNameMaxLength));
+  // The whole name: what does not fit the record goes into the file's tail.
+  record.RomFileName = std::string(romNameInSettings.value_or(settings_.RomFileName));
+  record.WindowWidth = state_.WindowWidth;
+  record.WindowHeight = state_.WindowHeight;
   return record;
 }
 
@@ -142,7 +163,7 @@ void EmulatorSession::SoftReset() {
 
 bool EmulatorSession::HardReset() {
   const int holds = state_.Run.Holds();
-  machine_.HardReset();
+  ResetMachine();
   romChecksum_ = RomImageChecksum(machine_.State());
   runLoop_.UpdateScreen();
   // A ROM file that is gone stopped the timer for good: the machine is now stopped as after

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "homemicro/frontend/config_file.h"
@@ -105,17 +106,67 @@ TEST(ConfigFile, MissingFileIsNoErrorAndExtraBytesAreIgnored) {
   EXPECT_EQ(ReadConfigFile(dir / "folder.cfg").Error, "Ошибка в файле конфигурации");
 }
 
-TEST(ConfigFile, WriteStoresTheFirst16CharactersOfTheRomName) {
+TEST(ConfigFile, ALongRomNameAndTheWindowSizeGoIntoATailAfterTheRecord) {
   ScratchDir dir;
   ConfigRecord record;
-  record.RomFileName = "abcdefghijklmnopqrst";  // 20 characters
+  record.RomFileName = "/home/user/Документы/БК-0010/прошивки/монитор и бейсик 1986.rom";
+  record.WindowWidth = 1280;
+  record.WindowHeight = 800;
+  EXPECT_EQ(WriteConfigFile(dir / "homemicro.cfg", record), "");
+  const std::vector<uint8_t> written = ReadBytes(dir / "homemicro.cfg");
+  ASSERT_GT(written.size(), kConfigRecordSize);
+  // The record keeps its layout: a reader of 48 bytes sees the name's first 16 characters.
+  const auto head = EncodeConfig(record);
+  EXPECT_TRUE(std::equal(head.begin(), head.end(), written.begin()));
+  EXPECT_EQ(written[28], 16);
+  EXPECT_EQ(DecodeConfig(std::span(written).first(kConfigRecordSize))->RomFileName,
+            record.RomFileName.substr(0, 16));
+  const ConfigReadResult result = ReadConfigFile(dir / "homemicro.cfg");
+  ASSERT_TRUE(result.Record) << result.Error;
+  EXPECT_EQ(*result.Record, record);
+
+  // A short name and no window size: exactly the record, as before.
+  record = ConfigRecord{};
   EXPECT_EQ(WriteConfigFile(dir / "homemicro.cfg", record), "");
   EXPECT_EQ(ReadBytes(dir / "homemicro.cfg").size(), kConfigRecordSize);
-  const ConfigReadResult result = ReadConfigFile(dir / "homemicro.cfg");
-  ASSERT_TRUE(result.Record);
-  EXPECT_EQ(result.Record->RomFileName, "abcdefghijklmnop");
   // Writing into a folder that does not exist fails with a reason and creates nothing.
   EXPECT_NE(WriteConfigFile(dir / "no" / "homemicro.cfg", record), "");
+}
+
+TEST(ConfigFile, ATailThatDoesNotFitTheRecordIsIgnored) {
+  ConfigRecord record;
+  record.RomFileName = "abcdefghijklmnopqrstuvwxyz.rom";
+  record.WindowWidth = 700;
+  record.WindowHeight = 500;
+  const std::vector<uint8_t> good = EncodeConfigFile(record);
+  struct Case {
+    const char* What;
+    std::function<void(std::vector<uint8_t>&)> Damage;
+    std::string Name;  // the name read back
+    int Width;
+  } const cases[] = {
+      {"intact", [](auto&) {}, record.RomFileName, 700},
+      {"foreign tail magic", [](auto& b) { b[51] = 'Y'; }, "abcdefghijklmnop", 0},
+      {"field runs past the end", [](auto& b) { b.pop_back(); }, "abcdefghijklmnop", 0},
+      {"field header cut", [](auto& b) { b.push_back(9); }, "abcdefghijklmnop", 0},
+      {"NUL in the long name", [](auto& b) { b[60] = 0; }, "abcdefghijklmnop", 0},
+      // A writer of the record alone renamed the ROM: the tail's name is stale.
+      {"record renamed", [](auto& b) { b[29] = 'X'; }, "Xbcdefghijklmnop", 700},
+      {"record name shortened", [](auto& b) { b[28] = 5; }, "abcde", 700},
+      {"unknown field skipped",
+       [](auto& b) {
+         b.insert(b.begin() + 52, {7, 2, 0, 'z', 'z'});
+       },
+       record.RomFileName, 700},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> bytes = good;
+    c.Damage(bytes);
+    const std::optional<ConfigRecord> read = DecodeConfig(bytes);
+    ASSERT_TRUE(read) << c.What;
+    EXPECT_EQ(read->RomFileName, c.Name) << c.What;
+    EXPECT_EQ(read->WindowWidth, c.Width) << c.What;
+  }
 }
 
 TEST(PaletteFile, LoadAnswersEachBadFileWithItsMessage) {

@@ -247,15 +247,70 @@ TEST(SessionRam, SavedImageLoadsBackAndShowsItsScreen) {
   EXPECT_TRUE(std::equal(saved.begin(), saved.end(), rig.M().Memory.begin()));
 }
 
-TEST(SessionClose, ConfigurationStoresTheFirst16CharactersOfTheSettingsRomName) {
+TEST(SessionClose, ConfigurationKeepsALongSettingsRomNameWhole) {
   SessionRig rig;
   ASSERT_TRUE(rig.StartWithRom().Ok);
   rig.State().RepaintCount = 7;
-  rig.session->Close("abcdefghijklmnopqrst");
+  const std::string longName = (rig.dir / "a folder with a long name" / "firmware-1986.rom").string();
+  rig.session->Close(longName);
   const ConfigReadResult written = ReadConfigFile(rig.dir / "homemicro.cfg");
   ASSERT_TRUE(written.Record);
-  EXPECT_EQ(written.Record->RomFileName, "abcdefghijklmnop");
+  EXPECT_EQ(written.Record->RomFileName, longName);
   EXPECT_EQ(written.Record->RepaintCount, 7);
+
+  // The next start reads the ROM from that path.
+  std::filesystem::create_directories(rig.dir / "a folder with a long name");
+  WriteBytes(longName, test::RomWithProgram({0012700, 0001234, 0000777}));  // MOV #1234,R0
+  std::filesystem::remove(rig.dir / "homemicro.rom");
+  test::RecordingHost window;
+  auto next = std::make_unique<EmulatorSession>(window, 44100);
+  ASSERT_TRUE(next->StartUp(rig.dir.Path(), true).Ok);
+  EXPECT_TRUE(window.Messages.empty());
+  EXPECT_EQ(next->Settings().RomFileName, longName);
+  EXPECT_EQ(test::PeekMemoryWord(next->GetMachine().State(), 0100002), 01234);
+}
+
+TEST(SessionStartUp, TheKitRomStandsInForAMissingRomFile) {
+  // The kit's ROM in a folder of its own (the test's scratch folder is one per test).
+  const auto installKit = [](SessionRig& rig) {
+    std::filesystem::create_directories(rig.dir / "share");
+    WriteBytes(rig.dir / "share/homemicro.rom", test::RomWithProgram({0012700, 0004321, 0000777}));
+    rig.session->SetKitRom(rig.dir / "share/homemicro.rom");
+  };
+  struct Case {
+    const char* What;
+    bool RomInFolder;
+    bool KitKnown;
+    bool UsingKit;
+    uint16_t Word;  // at 0100002 after the start
+    bool Message;   // "Не найден файл ПЗУ - "
+  } const cases[] = {
+      {"own ROM in the folder", true, true, false, 0177777, false},
+      {"no ROM, kit ROM installed", false, true, true, 04321, false},
+      {"no ROM anywhere", false, false, false, 0, true},
+  };
+  for (const Case& c : cases) {
+    SessionRig rig;
+    if (c.RomInFolder) WriteBytes(rig.dir / "homemicro.rom", ScreenFillingRom());
+    if (c.KitKnown) installKit(rig);
+    ASSERT_TRUE(rig.session->StartUp(rig.dir.Path(), true).Ok) << c.What;
+    EXPECT_EQ(rig.session->UsingKitRom(), c.UsingKit) << c.What;
+    EXPECT_EQ(test::PeekMemoryWord(rig.M(), 0100002), c.Word) << c.What;
+    EXPECT_EQ(!rig.window.Messages.empty(), c.Message) << c.What;
+    // The user's setting stays what it was, in the settings and in the saved configuration.
+    EXPECT_EQ(rig.session->Settings().RomFileName, "homemicro.rom") << c.What;
+    rig.session->Close();
+    EXPECT_EQ(ReadConfigFile(rig.dir / "homemicro.cfg").Record->RomFileName, "homemicro.rom") << c.What;
+  }
+  // A ROM file put in place later is what the next hard reset reads.
+  SessionRig rig;
+  installKit(rig);
+  ASSERT_TRUE(rig.session->StartUp(rig.dir.Path(), true).Ok);
+  ASSERT_TRUE(rig.session->UsingKitRom());
+  WriteBytes(rig.dir / "homemicro.rom", ScreenFillingRom());
+  rig.session->HardReset();
+  EXPECT_FALSE(rig.session->UsingKitRom());
+  EXPECT_EQ(test::PeekMemoryWord(rig.M(), 0100002), 0177777);
 }
 
 }  // namespace

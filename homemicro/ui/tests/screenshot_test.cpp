@@ -3,8 +3,10 @@
 // border colour all around it. The tracer's panes, grabbed the same way, show every line whole.
 #include <QLabel>
 #include <QScreen>
+#include <QSizeGrip>
 #include <QTest>
 #include <QWindow>
+#include <functional>
 
 #include "tracer_fm.h"
 
@@ -36,20 +38,33 @@ QColor PatternColour(int x, bool oneBit) {
   return colours[number];
 }
 
-// Compares every pixel of pbScreen as the X server shows it; the first mismatch is reported.
-QString CompareScreen(TfmMain& window, bool oneBit) {
+// The window as the X server shows it, in window pixels. With HOMEMICRO_SCREENSHOT_DIR set, the shot is
+// also kept there under `name`, for a look by eye.
+QImage Shot(TfmMain& window, const QString& name) {
   QApplication::processEvents();
   QTest::qWait(300);
-  const qreal ratio = window.devicePixelRatio();
-  const QImage shot =
-      window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  window.repaint();  // a window just made larger may not have painted its new part yet
+  QTest::qWait(100);
+  QImage shot = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  shot = shot.scaled(window.size());  // device pixels to window pixels (the same at ratio 1)
+  if (const QByteArray dir = qgetenv("HOMEMICRO_SCREENSHOT_DIR"); !dir.isEmpty())
+    shot.save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+  return shot;
+}
+
+// Compares every pixel of pbScreen as the X server shows it; the first mismatch is reported.
+// The corner grip is no part of the screen.
+QString CompareScreen(TfmMain& window, bool oneBit) {
+  const QImage shot = Shot(window, oneBit ? "one-bit" : "two-bit");
   const QRect area(window.pbScreen->mapTo(&window, QPoint(0, 0)), window.pbScreen->size());
+  const QRect grip(window.sizeGrip->geometry());
   const QRect picture(64, 73, 512, 256);
   for (int y = area.top(); y <= area.bottom(); ++y) {
     for (int x = area.left(); x <= area.right(); ++x) {
+      if (grip.contains(x, y)) continue;
       QColor expected = kBorder;
       if (picture.contains(x, y)) expected = y - 73 < 128 ? PatternColour(x - 64, oneBit) : Qt::black;
-      const QColor seen = shot.pixelColor(QPoint(int(x * ratio), int(y * ratio)));
+      const QColor seen = shot.pixelColor(QPoint(x, y));
       if (seen.rgb() != expected.rgb())
         return QString("pixel (%1, %2): %3 instead of %4").arg(x).arg(y).arg(seen.name(), expected.name());
     }
@@ -105,6 +120,34 @@ QString CheckLinesWhole(const QImage& shot, QLabel* pane, int lines, int inkColu
   return {};
 }
 
+// Every pixel of `big` in `bigArea` is the pixel of `one` at its coordinates divided by k,
+// counted from the areas' corners.
+QString CompareScaled(const QImage& one, const QRect& oneArea, const QImage& big, const QRect& bigArea,
+                      int k) {
+  if (bigArea.size() != oneArea.size() * k)
+    return QString("area %1 x %2").arg(bigArea.width()).arg(bigArea.height());
+  for (int y = 0; y < bigArea.height(); ++y) {
+    for (int x = 0; x < bigArea.width(); ++x) {
+      const QColor seen = big.pixelColor(bigArea.topLeft() + QPoint(x, y));
+      const QColor expected = one.pixelColor(oneArea.topLeft() + QPoint(x / k, y / k));
+      if (seen.rgb() != expected.rgb())
+        return QString("pixel (%1, %2) at %3x: %4 instead of %5")
+            .arg(x)
+            .arg(y)
+            .arg(k)
+            .arg(seen.name(), expected.name());
+    }
+  }
+  return {};
+}
+
+QByteArray BorderedConfig() {
+  ConfigRecord config;
+  config.BorderColor = static_cast<uint32_t>(kBorder.red() | (kBorder.green() << 8) | (kBorder.blue() << 16));
+  const auto encoded = EncodeConfig(config);
+  return QByteArray(reinterpret_cast<const char*>(encoded.data()), static_cast<qsizetype>(encoded.size()));
+}
+
 }  // namespace
 
 class ScreenshotTest : public QObject {
@@ -112,14 +155,11 @@ class ScreenshotTest : public QObject {
  private slots:
   void patternInBothModes();
   void tracerShowsNinthLineAndStatusWhole();
+  void largerSizesDoubleAndTripleEveryPixel();
 };
 
 void ScreenshotTest::patternInBothModes() {
-  ConfigRecord config;
-  config.BorderColor = static_cast<uint32_t>(kBorder.red() | (kBorder.green() << 8) | (kBorder.blue() << 16));
-  const auto encoded = EncodeConfig(config);
-  const QByteArray bytes(reinterpret_cast<const char*>(encoded.data()),
-                         static_cast<qsizetype>(encoded.size()));
+  const QByteArray bytes = BorderedConfig();
   StartedMain m(PatternRom(), true, nullptr, &bytes);
   QVERIFY(m.started);
   TfmMain& w = *m.window;
@@ -174,6 +214,46 @@ void ScreenshotTest::tracerShowsNinthLineAndStatusWhole() {
   const QRect status(reg.left() + QFontMetrics(t.lbReg->font()).horizontalAdvance("PS: T -"),
                      regBands.last().top, 4 * digit, regBands.last().height());
   QCOMPARE(InkBands(shot, status, status.width()).size(), 1);
+}
+
+void ScreenshotTest::largerSizesDoubleAndTripleEveryPixel() {
+  const QByteArray bytes = BorderedConfig();
+  StartedMain m(PatternRom(), true, nullptr, &bytes);
+  QVERIFY(m.started);
+  TfmMain& w = *m.window;
+  w.tmProcessor->stop();
+  w.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&w));
+  w.tmProcessorTimer();
+  w.tmProcessorTimer();
+  w.FormKeyDown(vk::ScrollLock, 0);  // two-bit: every BK pixel is two screen pixels of one colour
+  // At 1x: the picture with 32 pixels of border around it, clear of the tool bar and the grip.
+  const QRect oneArea(64 - 32, 73 - 32, 512 + 64, 256 + 64);
+  const QImage one = Shot(w, "scale-1x");
+  struct Case {
+    const char* What;
+    std::function<void()> Resize;
+    QSize Window;
+    int Factor;
+  } const cases[] = {
+      {"2x by key", [&] { w.FormKeyDown('2', kCtrlBit | kAltBit); }, QSize(1280, 800), 2},
+      {"3x by key", [&] { w.FormKeyDown('3', kCtrlBit | kAltBit); }, QSize(1920, 1200), 3},
+      {"free size, 2x fits", [&] { w.resize(1500, 900); }, QSize(1500, 900), 2},
+      {"free size, only 1x fits", [&] { w.resize(1000, 700); }, QSize(1000, 700), 1},
+      {"back to 1x", [&] { w.SetWindowScale(1); }, QSize(640, 400), 1},
+  };
+  for (const Case& c : cases) {
+    c.Resize();
+    QTRY_COMPARE(w.size(), c.Window);
+    QCOMPARE(w.pbScreen->scaleFactor(), c.Factor);
+    const int k = c.Factor;
+    // The picture is centred; its corner in the window.
+    const QPoint corner((c.Window.width() - 512 * k) / 2, (c.Window.height() - 256 * k) / 2 + k);
+    QCOMPARE(w.pbScreen->mapTo(&w, w.pbScreen->pictureRect().topLeft()), corner);
+    const QRect bigArea(corner - QPoint(32 * k, 32 * k), oneArea.size() * k);
+    const QImage big = Shot(w, QString("scale-%1").arg(c.What).replace(' ', '-'));
+    QCOMPARE(CompareScaled(one, oneArea, big, bigArea, k), QString());
+  }
 }
 
 QTEST_MAIN(ScreenshotTest)

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> bytes(data, size);
 
   if (const auto record = DecodeConfig(bytes)) {
-    const auto again = DecodeConfig(EncodeConfig(*record));
+    const auto again = DecodeConfig(EncodeConfigFile(*record));
     if (!again || !(*again == *record)) std::abort();
   }
 

@@ -1,4 +1,6 @@
-// The configuration file "homemicro.cfg": one 48-byte record, read at start and written at close.
+// The configuration file "homemicro.cfg": one 48-byte record, read at start and written at close,
+// and after it an optional tail with what the record cannot hold (a ROM name longer than 16
+// characters, the window size). Readers of the record alone ignore bytes after it.
 #pragma once
 
 #include <array>
@@ -9,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "homemicro/frontend/color_table.h"
 
@@ -18,6 +21,10 @@ inline constexpr std::size_t kConfigRecordSize = 48;
 inline constexpr std::size_t kRomNameMaxLength = 16;
 inline constexpr std::string_view kConfigFileName = "homemicro.cfg";
 inline constexpr std::string_view kConfigErrorMessage = "Ошибка в файле конфигурации";
+// The tail: magic 003 'B' 'K' 'X', then fields of a tag byte, a 16-bit length and that many
+// bytes. Tag 1: the whole ROM name; tag 2: the window's width and height (16 bits each).
+// Unknown tags are skipped; a tail that does not parse is ignored as a whole.
+inline constexpr std::size_t kConfigTailLimit = 70000;
 
 // Layout (little-endian): magic 003 'B' 'K' 'C'; play, one-bit mode, sound, ROM write control
 // (one byte each, 1 = on); border colour 0x00BBGGRR; EmulationSpeed; RepaintCount; StartAddress
@@ -33,16 +40,22 @@ struct ConfigRecord {
   int32_t RepaintCount = 5;
   int32_t StartAddress = 100000;
   Palette PaletteEntries = kDefaultPalette;
-  std::string RomFileName = "homemicro.rom";
+  std::string RomFileName = "homemicro.rom";  // any length; the record holds the first 16
+  int WindowWidth = 0;                        // 0: the default size (not stored)
+  int WindowHeight = 0;
 
   friend bool operator==(const ConfigRecord&, const ConfigRecord&) = default;
 };
 
-// The ROM name is cut to its first 16 characters.
+// The 48-byte record alone: the ROM name is cut to its first 16 characters.
 std::array<uint8_t, kConfigRecordSize> EncodeConfig(const ConfigRecord& record);
+// The whole file: the record, then the tail when the name is longer than 16 characters or a
+// window size is set.
+std::vector<uint8_t> EncodeConfigFile(const ConfigRecord& record);
 
 // Nothing for a record that is too short, has the wrong magic, a name length over 16, a NUL
-// in the name, or a palette entry outside the colour table. Bytes after the record are ignored.
+// in the name, or a palette entry outside the colour table. A tail after the record gives the
+// whole ROM name (when the record's name is its first 16 characters) and the window size.
 std::optional<ConfigRecord> DecodeConfig(std::span<const uint8_t> bytes);
 
 struct ConfigReadResult {

@@ -65,7 +65,7 @@ class EmulatorSession final : private HostServices {
   StartUpResult StartUp(const std::filesystem::path& startDirectory, bool audioAvailable);
 
   // Writes the configuration to StartDirectory; `romNameInSettings` is the settings dialog's
-  // ROM name field when there is one (cut to 16 characters). Failures are ignored.
+  // ROM name field when there is one (kept whole). Failures are ignored.
   void Close(std::optional<std::string_view> romNameInSettings = std::nullopt);
 
   // The run timer's event.
@@ -110,6 +110,11 @@ class EmulatorSession final : private HostServices {
   std::string LoadProgram(const std::filesystem::path& path);
   void LoadProgramAfterTicks(const std::filesystem::path& path, int ticks);
 
+  // The kit's own ROM, read by every hard reset that finds no file under the configured name.
+  void SetKitRom(std::optional<std::filesystem::path> kitRom) { kitRom_ = std::move(kitRom); }
+  // The last hard reset placed the kit's ROM (the window shows kKitRomNote).
+  bool UsingKitRom() const { return usingKitRom_; }
+
   // The checksum of the ROM image placed by the last hard reset.
   uint32_t RomChecksum() const { return romChecksum_; }
 
@@ -131,6 +136,8 @@ class EmulatorSession final : private HostServices {
  private:
   void ApplyConfig(const ConfigRecord& record);
   void RunStateChanged();
+  // The core's hard reset, with the kit's ROM standing in for a missing configured file.
+  void ResetMachine();
 
   // HostServices, as the core sees them: the run timer is handled here, the rest goes to the
   // window.
@@ -156,6 +163,8 @@ class EmulatorSession final : private HostServices {
   std::function<void()> runStateObserver_;
   bool timerShown_ = false;  // what the window's timer was last told
   uint32_t romChecksum_ = 0;
+  std::optional<std::filesystem::path> kitRom_;
+  bool usingKitRom_ = false;
   std::filesystem::path queuedProgram_;
   int ticksBeforeProgram_ = 0;
 };

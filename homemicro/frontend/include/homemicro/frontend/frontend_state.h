@@ -28,6 +28,9 @@ struct FrontEndState {
   // sbSound keeps the user's choice when no audio output exists (SoundOn is then false).
   bool SoundDown = true;
   bool SoundAvailable = true;  // sbSound enabled
+  // The main window's size in normal (not full-screen) state; 0: the default.
+  int WindowWidth = 0;
+  int WindowHeight = 0;
 };
 
 }  // namespace homemicro
