@@ -177,5 +177,14 @@ inline constexpr char kCantDeleteReserved[] = "Can't delete file '%s'. It is a r
 inline constexpr char kCantDeleteNotEmpty[] = "Can't delete directory '%s'. It is not empty.";
 inline constexpr char kCantDeleteInUse[] =
     "Can't delete directory '%s'. It is the current directory or one above it.";
+// Several files at once (patterns, trees) and the progress of long transfers.
+inline constexpr char kSeveralCopied[] = "Total of %d files copied, %llu bytes";
+inline constexpr char kSeveralCopiedFailed[] = "Total of %d files copied, %llu bytes; %d failed";
+inline constexpr char kCantCreateLocalFolder[] = "Can't create local folder '%s'. %s";
+inline constexpr char kSecondNameNotDirectory[] =
+    "Several files go into a directory: '%s' names a file (give [DIR] or [.SUB])";
+inline constexpr char kSecondNameNotFolder[] = "Several files go into a local folder: '%s' is a file";
+inline constexpr char kNotRegularFile[] = "Not a regular file";
+inline constexpr char kProgress[] = "%.1f of %.1f MB (%d%%), %.1f MB/s";
 
 }  // namespace volxfer::msg

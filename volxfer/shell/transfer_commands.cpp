@@ -14,8 +14,11 @@
 #include "directory_visit.h"
 #include "host_file.h"
 #include "messages.h"
+#include "multi_transfer.h"
 #include "output.h"
+#include "progress_line.h"
 #include "shell.h"
+#include "transfer_names.h"
 
 namespace volxfer {
 
@@ -34,18 +37,6 @@ struct PartialHostFile {
 };
 // Blocks the 32-bit size fields of a file header describe.
 constexpr std::uint64_t kLargestFileBlocks = UINT32_MAX - 1;
-
-struct TransferNames {
-  std::string local;     // the host name
-  std::string volume;    // what the messages show: the whole word in upper case
-  VolumePath path;       // the directory part and the name within it (upper case)
-  bool renamed = false;  // the volume name was made from a host name ODS-2 cannot hold
-};
-
-std::string UpperCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::optional<VolumePath> ParsePath(const std::string& word) {
   std::optional<VolumePath> path = SplitVolumePath(word);
@@ -103,58 +94,77 @@ void Shell::Get(Words words) {
     ErrorMessage(msg::kTransferUsage);
     return;
   }
+  if (NamesSeveralFiles(words[0])) {
+    GetSeveral(words);
+    return;
+  }
   std::optional<TransferNames> names = NamesForGet(words);
   if (!names) return;
   DirectoryVisit visit(engine_, state_);
   if (!visit.Enter(names->path)) return;
-  const char* volume_name = names->volume.c_str();
-  if (engine_.StreamOpen(names->path.file.c_str(), state_.TransferMode == 1) != 0) {
-    ErrorMessage(msg::kCantOpenFile, volume_name, ErrorText(engine_).c_str());
-    return;
+  std::uint64_t bytes = 0;
+  GetOneFile(names->path.file, names->local, names->volume, bytes);
+}
+
+bool Shell::GetOneFile(const std::string& file, const std::string& local, const std::string& shown,
+                       std::uint64_t& bytes) {
+  if (engine_.StreamOpen(file.c_str(), state_.TransferMode == 1) != 0) {
+    ErrorMessage(msg::kCantOpenFile, shown.c_str(), ErrorText(engine_).c_str());
+    return false;
   }
   struct stat target {};
-  bool folder = ::stat(names->local.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+  bool folder = ::stat(local.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
   if (folder) errno = EISDIR;
-  PartialHostFile partial{names->local + kPartialSuffix};
+  PartialHostFile partial{local + kPartialSuffix};
   HostFile host;
   if (folder || !host.CreateForWriting(partial.path)) {
-    ErrorMessage(msg::kCantOpenDestination, names->local.c_str(), SystemErrorText().c_str());
+    ErrorMessage(msg::kCantOpenDestination, local.c_str(), SystemErrorText().c_str());
     engine_.StreamClose();
-    return;
+    return false;
   }
-  Print(msg::kCopyingOut, volume_name, names->local.c_str());
-  if (CopyOut(host, names->local, names->volume)) {
+  Print(msg::kCopyingOut, shown.c_str(), local.c_str());
+  bool copied = CopyOut(host, local, shown, bytes);
+  if (copied) {
     KeepRevisionTime(partial.path);
-    if (::rename(partial.path.c_str(), names->local.c_str()) == 0) {
+    copied = ::rename(partial.path.c_str(), local.c_str()) == 0;
+    if (copied) {
       partial.path.clear();
       Print(msg::kTransferComplete);
     } else {
-      ErrorMessage(msg::kErrorWritingDestination, names->local.c_str(), SystemErrorText().c_str());
+      ErrorMessage(msg::kErrorWritingDestination, local.c_str(), SystemErrorText().c_str());
     }
   }
   host.Close();
   engine_.StreamClose();
+  return copied;
 }
 
-// True when the whole file is in the host file and that is closed.
-bool Shell::CopyOut(HostFile& host, const std::string& local, const std::string& volume_name) {
+// True when the whole file is in the host file and that is closed; `bytes` counts what was written.
+bool Shell::CopyOut(HostFile& host, const std::string& local, const std::string& volume_name,
+                    std::uint64_t& bytes) {
   std::array<std::uint8_t, kChunk> buffer{};
+  const ods2::StreamFile* stream = engine_.stream();
+  ProgressLine progress(progress_terminal_.get(), stream ? stream->first_header().FileSize() : 0);
   for (;;) {
     std::int64_t n =
         engine_.LastError() == ods2::ErrEof ? 0 : engine_.StreamRead(buffer.data(), buffer.size());
     if (n < 0) {
+      progress.Clear();
       if (engine_.LastError() == ods2::ErrNone) return host.Close();
       ErrorMessage(msg::kErrorReadingSource, volume_name.c_str(), ErrorText(engine_).c_str());
       return false;
     }
     bool written = host.Write(std::span(buffer).first(static_cast<std::size_t>(n)));
+    bytes += static_cast<std::uint64_t>(n);
     // The host file is complete on disk before the transfer is called complete.
     if (written && engine_.LastError() == ods2::ErrEof) written = host.Close();
     if (!written) {
+      progress.Clear();
       ErrorMessage(msg::kErrorWritingDestination, local.c_str(), SystemErrorText().c_str());
       return false;
     }
     if (engine_.LastError() == ods2::ErrEof) return true;
+    progress.Advance(stream->position);
   }
 }
 
@@ -177,66 +187,88 @@ void Shell::Put(Words words) {
     ErrorMessage(msg::kTransferUsage);
     return;
   }
+  if (PutNamesSeveralFiles(words[0])) {
+    PutSeveral(words);
+    return;
+  }
   std::optional<TransferNames> names = NamesForPut(words);
   if (!names) return;
   DirectoryVisit visit(engine_, state_);
   if (!visit.Enter(names->path)) return;
-  const char* local = names->local.c_str();
-  const char* volume_name = names->volume.c_str();
+  std::uint64_t bytes = 0;
+  PutOneFile(*names, bytes);
+}
+
+bool Shell::PutOneFile(const TransferNames& names, std::uint64_t& bytes) {
+  const char* local = names.local.c_str();
+  const char* volume_name = names.volume.c_str();
   HostFile host;
-  if (!host.OpenForReading(names->local)) {
+  if (!host.OpenForReading(names.local)) {
     ErrorMessage(msg::kCantOpenSource, local, SystemErrorText().c_str());
-    return;
+    return false;
   }
   std::uint64_t size = 0;
-  if (!host.Size(size)) return;  // the host file closes with `host`
-  if (names->renamed) InfoMessage(msg::kHostNameStoredAs, local, names->path.file.c_str());
+  if (!host.Size(size)) return false;  // the host file closes with `host`
+  if (names.renamed) InfoMessage(msg::kHostNameStoredAs, local, names.path.file.c_str());
   std::uint64_t blocks = size == 0 ? 1 : (size + kChunk - 1) / kChunk;
   if (blocks > kLargestFileBlocks) {
     ErrorMessage(msg::kSourceTooLarge, local);
-    return;
+    return false;
   }
+  ods2::VolumeInfo info;
+  engine_.VolumeQuery(&info);
   if (blocks >= info.free_blocks) {
     ErrorMessage(msg::kExceedsFreeSpace, static_cast<unsigned long long>(blocks),
                  static_cast<unsigned long>(info.free_blocks));
-    return;
+    return false;
   }
-  if (engine_.StreamCreate(names->path.file.c_str(), state_.TransferMode == 1,
+  if (engine_.StreamCreate(names.path.file.c_str(), state_.TransferMode == 1,
                            static_cast<std::uint32_t>(blocks)) != 0) {
     ErrorMessage(msg::kCantCreateDestination, volume_name, ErrorText(engine_).c_str());
-    return;
+    return false;
   }
   Print(msg::kCopyingIn, local, static_cast<unsigned long>(size), volume_name);
-  CopyIn(host, names->local, names->volume);
+  return CopyIn(host, names.local, names.volume, size, bytes);
 }
 
-void Shell::CopyIn(HostFile& host, const std::string& local, const std::string& volume_name) {
+bool Shell::CopyIn(HostFile& host, const std::string& local, const std::string& volume_name,
+                   std::uint64_t size, std::uint64_t& bytes) {
   std::array<std::uint8_t, kChunk> buffer{};
+  ProgressLine progress(progress_terminal_.get(), size);
+  std::uint64_t done = 0;
   for (;;) {
     std::int64_t n = host.Read(buffer);
     if (n < 0) {
+      progress.Clear();
       ErrorMessage(msg::kErrorReadingSource, local.c_str(), SystemErrorText().c_str());
       break;
     }
     if (n == 0) {
       // Everything of the file is on disk before the transfer is called complete.
       host.Close();
-      if (engine_.StreamClose() == 0) {
+      bool closed = engine_.StreamClose() == 0;
+      progress.Clear();
+      if (closed) {
         Print(msg::kTransferComplete);
+        bytes += done;
       } else {
         ErrorMessage(msg::kErrorWritingDestination, volume_name.c_str(), ErrorText(engine_).c_str());
       }
-      return;
+      return closed;
     }
     std::int64_t written = engine_.StreamWrite(buffer.data(), static_cast<std::size_t>(n));
     if (written < n) {
+      progress.Clear();
       ErrorMessage(msg::kErrorWritingDestination, volume_name.c_str(), ErrorText(engine_).c_str());
       break;
     }
+    done += static_cast<std::uint64_t>(n);
+    progress.Advance(done);
   }
   host.Close();
   // A transfer that failed leaves no part of the file on the volume.
   engine_.StreamDiscard();
+  return false;
 }
 
 void Shell::Lcd(Words words) {
