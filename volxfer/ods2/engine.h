@@ -38,6 +38,17 @@ class Engine {
   FileId CurrentDirectoryId() const;
   const std::vector<FileId>& DirectoryTrail() const { return entered_from_; }
 
+  // The record format a binary StreamCreate declares: fixed 512-byte records until set otherwise.
+  // The bytes written are stored as they are whatever it says. `record_size` counts for fixed
+  // records only; a file declared so with `whole_records` must end on a record boundary.
+  struct BinaryFormat {
+    std::uint8_t type = StreamFile::kFixedFormat;
+    std::uint16_t record_size = 512;
+    bool whole_records = false;
+  };
+  void SetBinaryFormat(BinaryFormat format) { binary_format_ = format; }
+  const BinaryFormat& binary_format() const { return binary_format_; }
+
   // The one transfer stream: opened on a file of the current directory or created in it.
   int StreamOpen(const char* specification, bool text);
   int StreamCreate(const char* specification, bool text, std::uint32_t estimated_blocks);
@@ -94,6 +105,7 @@ class Engine {
   // The directories `ChangeDir` went down from, innermost last.
   std::vector<FileId> entered_from_;
   std::unique_ptr<StreamFile> stream_;
+  BinaryFormat binary_format_;
 };
 
 }  // namespace ods2

@@ -11,13 +11,33 @@ namespace ods2 {
 
 namespace {
 // Record formats of the files the engine writes.
-constexpr std::uint8_t kFixedRecords = 1;
-constexpr std::uint8_t kVariableRecords = 2;
+constexpr std::uint8_t kFixedRecords = StreamFile::kFixedFormat;
+constexpr std::uint8_t kVariableRecords = StreamFile::kVariableFormat;
 constexpr std::uint32_t kTextRecordSize = 255;
-constexpr std::uint32_t kBinaryRecordSize = 512;
 // Text records carry "carriage return" carriage control, so that other software shows each record
 // as a line (as it does for text files VMS writes) instead of running them together.
 constexpr std::uint8_t kCarriageReturnControl = 2;
+
+bool IsStreamFormat(std::uint8_t type) {
+  return type == StreamFile::kStreamFormat || type == StreamFile::kStreamLfFormat ||
+         type == StreamFile::kStreamCrFormat;
+}
+
+// Text files are variable records of at most 255 bytes; binary files what `binary` declares:
+// fixed records give their size as record and largest record size, stream files carry carriage
+// return control as VMS gives them, undefined and stream files declare no record size.
+void SetRecordFormat(FileInfo& attributes, bool text, const Engine::BinaryFormat& binary) {
+  if (text) {
+    attributes.record_type = kVariableRecords;
+    attributes.record_attributes = kCarriageReturnControl;
+    attributes.record_size = kTextRecordSize;
+  } else {
+    attributes.record_type = binary.type;
+    attributes.record_attributes = IsStreamFormat(binary.type) ? kCarriageReturnControl : 0;
+    attributes.record_size = binary.type == kFixedRecords ? binary.record_size : 0;
+  }
+  attributes.max_record_size = attributes.record_size;
+}
 // A file being read or written moves through a window this large (1 MB): each contiguous run of
 // an extent goes in one transfer instead of one per block.
 constexpr std::uint32_t kTransferWindowBlocks = 2048;
@@ -73,10 +93,7 @@ int Engine::StreamCreate(const char* specification, bool text, std::uint32_t est
   // The owner is the directory's; the protection is the usual one for new files, not the
   // directory's (whose delete bits would keep the owner from deleting the file on VMS).
   attributes.protection = kDefaultProtection;
-  attributes.record_type = text ? kVariableRecords : kFixedRecords;
-  attributes.record_attributes = text ? kCarriageReturnControl : 0;
-  attributes.record_size = text ? kTextRecordSize : kBinaryRecordSize;
-  attributes.max_record_size = attributes.record_size;
+  SetRecordFormat(attributes, text, binary_format_);
   auto stream = std::make_unique<StreamFile>();
   if (!MakeFile(*volume_, *stream, current_directory_->first_header().file_id(), specification, 1)) return -1;
   stream->SetAttributes(attributes);
@@ -87,6 +104,8 @@ int Engine::StreamCreate(const char* specification, bool text, std::uint32_t est
   }
   stream->text = text;
   stream->created = true;
+  if (!text && binary_format_.whole_records && binary_format_.type == kFixedRecords)
+    stream->whole_record_size = binary_format_.record_size;
   stream->MakeEmptyWindow(kTransferWindowBlocks);  // written a window at a time, not block by block
   FileSpecification spec = ParseSpecification(specification);
   stream->directory = current_directory_->first_header().file_id();
@@ -143,6 +162,12 @@ int Engine::StreamClose() {
   bool ok = true;
   if (stream_->HasPendingRecord()) ok = stream_->EndRecord() >= 0;
   int code = volume_->error();
+  // A file of fixed records that stops inside one is no such file: it does not stay.
+  if (stream_->created && stream_->whole_record_size != 0 &&
+      stream_->position % stream_->whole_record_size != 0) {
+    ok = false;
+    if (code == ErrNone) code = ErrInvalidArgument;
+  }
   if (stream_->created) {
     // The file's header and last block, then the bitmaps, all on disk before the caller reports.
     ok = stream_->Flush() && ok;

@@ -34,6 +34,8 @@ class StreamFile : public OpenFile {
   bool created = false;                 // made by StreamCreate (and so written to)
   std::uint32_t extension_quantum = 0;  // blocks asked of Extend when writing passes the allocation
   std::uint64_t position = 0;
+  // A created binary file declared of fixed records of this size must end on a record (0: any).
+  std::uint32_t whole_record_size = 0;
   // Where a created file is entered, so that a failed transfer can take it out again.
   FileId directory;
   std::string entry_name;

@@ -39,6 +39,10 @@ inline constexpr char kNotConnectedLine[] = "Not connected.\n";
 inline constexpr char kGoodbye[] = "Goodbye.\n";
 inline constexpr char kTypeImage[] = "Type set to I.\n";
 inline constexpr char kTypeAscii[] = "Type set to A.\n";
+inline constexpr char kTypeImageFixed[] = "Type set to I, fixed-length %u-byte records.\n";
+inline constexpr char kTypeImageFormat[] = "Type set to I, %s records.\n";
+inline constexpr char kBinUsage[] = "Invalid command arguments\n Usage: bin fixed <LENGTH>";
+inline constexpr char kBadRecordLength[] = "Invalid record length '%s' (an even number from 2 to 32766)";
 
 inline constexpr char kHelp[] =
     "Commands available are:\n"
@@ -155,6 +159,8 @@ inline constexpr char kErrorWritingDestination[] = "Error writing destination fi
 inline constexpr char kVolumeNotMounted[] = "Volume not mounted\n ";
 inline constexpr char kExceedsFreeSpace[] = "Source file size (%llu blocks) exceed free space (%lu blocks)";
 inline constexpr char kHostNameTooLong[] = "Host file name too long (at most 255 characters before ';')";
+inline constexpr char kNotWholeRecords[] =
+    "Source file '%s' (%llu bytes) is not a whole number of %u-byte records; nothing was written";
 inline constexpr char kSourceTooLarge[] = "Source file '%s' is too large for a Files-11 volume";
 inline constexpr char kBadDirectoryPart[] = "Invalid directory in '%s'";
 inline constexpr char kHostNameStoredAs[] = "'%s' is stored as '%s'";

@@ -1,8 +1,10 @@
 #include "shell.h"
 
 #include <strings.h>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "messages.h"
 #include "output.h"
@@ -17,6 +19,58 @@ bool IsBlank(char c) {
 }
 bool SameIgnoringCase(const std::string& a, const char* b) {
   return strcasecmp(a.c_str(), b) == 0;
+}
+
+struct NamedFormat {
+  const char* word;  // what bin takes
+  const char* name;  // what it shows
+  std::uint8_t type;
+};
+constexpr NamedFormat kNamedFormats[] = {
+    {"undefined", "undefined", ods2::StreamFile::kUndefinedFormat},
+    {"stream", "stream", ods2::StreamFile::kStreamFormat},
+    {"stream_lf", "Stream_LF", ods2::StreamFile::kStreamLfFormat},
+    {"stream_cr", "Stream_CR", ods2::StreamFile::kStreamCrFormat},
+};
+// Fixed records on disk start on a word: an odd length would need a pad byte after each record,
+// which would change the bytes put.
+constexpr long kLongestFixedRecord = 32766;
+
+const char* FormatName(std::uint8_t type) {
+  for (const NamedFormat& f : kNamedFormats)
+    if (f.type == type) return f.name;
+  return "";
+}
+
+bool NamesRecordFormat(const std::string& word) {
+  if (SameIgnoringCase(word, "fixed")) return true;
+  for (const NamedFormat& f : kNamedFormats)
+    if (SameIgnoringCase(word, f.word)) return true;
+  return false;
+}
+
+// bin fixed LENGTH | undefined | stream | stream_lf | stream_cr; nullopt (with the error shown)
+// for a length that is missing or unusable.
+std::optional<ods2::Engine::BinaryFormat> ParseBinaryFormat(Words words) {
+  if (SameIgnoringCase(words[0], "fixed")) {
+    if (words.size() < 2) {
+      ErrorMessage(msg::kBinUsage);
+      return std::nullopt;
+    }
+    const std::string& text = words[1];
+    char* end = nullptr;
+    long length = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || !std::isdigit(static_cast<unsigned char>(text[0])) || length < 2 ||
+        length > kLongestFixedRecord || length % 2 != 0) {
+      ErrorMessage(msg::kBadRecordLength, text.c_str());
+      return std::nullopt;
+    }
+    return ods2::Engine::BinaryFormat{ods2::StreamFile::kFixedFormat, static_cast<std::uint16_t>(length),
+                                      true};
+  }
+  for (const NamedFormat& f : kNamedFormats)
+    if (SameIgnoringCase(words[0], f.word)) return ods2::Engine::BinaryFormat{f.type, 0, false};
+  return std::nullopt;  // no format word: the caller asks NamesRecordFormat first
 }
 }  // namespace
 
@@ -91,9 +145,22 @@ void Shell::Ascii(Words) {
   Print(msg::kTypeAscii);
 }
 
-void Shell::Bin(Words) {
+void Shell::Bin(Words words) {
+  // Words that name no record format are ignored, as they always were.
+  if (words.empty() || !NamesRecordFormat(words[0])) {
+    engine_.SetBinaryFormat({});
+    state_.TransferMode = 0;
+    Print(msg::kTypeImage);
+    return;
+  }
+  std::optional<ods2::Engine::BinaryFormat> format = ParseBinaryFormat(words);
+  if (!format) return;
+  engine_.SetBinaryFormat(*format);
   state_.TransferMode = 0;
-  Print(msg::kTypeImage);
+  if (format->type == ods2::StreamFile::kFixedFormat)
+    Print(msg::kTypeImageFixed, static_cast<unsigned>(format->record_size));
+  else
+    Print(msg::kTypeImageFormat, FormatName(format->type));
 }
 
 void Shell::Bye(Words) {
@@ -119,6 +186,7 @@ void Shell::Mode(Words words) {
   if (words.empty()) {
     ErrorMessage(msg::kModeUsage);
   } else if (SameIgnoringCase(words[0], "bin")) {
+    engine_.SetBinaryFormat({});
     state_.TransferMode = 0;
   } else if (SameIgnoringCase(words[0], "ascii")) {
     state_.TransferMode = 1;

@@ -217,6 +217,12 @@ bool Shell::PutOneFile(const TransferNames& names, std::uint64_t& bytes) {
   }
   ods2::VolumeInfo info;
   engine_.VolumeQuery(&info);
+  const ods2::Engine::BinaryFormat& format = engine_.binary_format();
+  if (state_.TransferMode == 0 && format.whole_records && size % format.record_size != 0) {
+    ErrorMessage(msg::kNotWholeRecords, local, static_cast<unsigned long long>(size),
+                 static_cast<unsigned>(format.record_size));
+    return false;
+  }
   if (blocks >= info.free_blocks) {
     ErrorMessage(msg::kExceedsFreeSpace, static_cast<unsigned long long>(blocks),
                  static_cast<unsigned long>(info.free_blocks));
