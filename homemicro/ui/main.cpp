@@ -7,6 +7,7 @@
 #include <QTranslator>
 
 #include "main_fm.h"
+#include "screen_probe.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
   QObject::connect(&main, &TfmMain::programEnded, &app, &QApplication::exit, Qt::QueuedConnection);
   if (!main.StartUp(QDir::currentPath())) return 1;
   main.OpenCommandLine(app.arguments().mid(1));
+  ArmScreenProbe(main);
   main.show();
   main.activateWindow();
   if (main.ProgramEnding()) return 1;
