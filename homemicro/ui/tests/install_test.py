@@ -57,7 +57,8 @@ def run(args):
                        stdout=subprocess.DEVNULL)
         rom = os.path.join(prefix, "share", "homemicro", "homemicro.rom")
         entry = os.path.join(prefix, "share", "applications", "homemicro.desktop")
-        for path in (rom, entry, os.path.join(prefix, "bin", "homemicro")):
+        sample = os.path.join(prefix, "share", "homemicro", "sample.bin")
+        for path in (rom, sample, entry, os.path.join(prefix, "bin", "homemicro")):
             if not os.path.isfile(path):
                 raise Failure("not installed: " + path)
         if os.path.getsize(rom) != 32768:
