@@ -38,7 +38,8 @@ std::string LowerCase(std::string_view text) {
 }
 
 std::string HostPath(const std::string& folder, const std::string& name) {
-  return folder.empty() ? name : folder + "/" + name;
+  if (folder.empty()) return name;
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 struct VolumeEntry {
@@ -103,7 +104,7 @@ std::vector<std::string> ExpandHostPattern(const std::string& pattern) {
 }
 
 // The entries of a host folder, files first, each group in name order.
-[[maybe_unused]] std::vector<std::string> HostFolderEntries(const std::string& folder, bool& readable) {
+std::vector<std::string> HostFolderEntries(const std::string& folder, bool& readable) {
   std::vector<std::string> files, folders;
   std::error_code error;
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -173,6 +174,7 @@ std::string ShownBelow(const std::string& shown, const std::string& name) {
 
 bool PutNamesSeveralFiles(const std::string& host_word) {
   std::string host = host_word.substr(0, host_word.find(';'));
+  if (IsHostFolder(host)) return true;
   struct stat st {};
   // A file whose name holds a pattern character is itself.
   return HasHostWildcards(host) && ::stat(host.c_str(), &st) != 0;
@@ -321,11 +323,36 @@ void Shell::PutHostEntry(const std::string& host_path, const std::string& versio
   ++(copied ? tally.copied : tally.failed);
 }
 
-// Until volumes can have directories made, a host folder is refused as a single put refuses it.
-void Shell::PutHostFolder(const std::string& host_path, const std::string&, SeveralFiles& tally) {
-  errno = EISDIR;
-  ErrorMessage(msg::kCantOpenSource, host_path.c_str(), SystemErrorText().c_str());
-  ++tally.failed;
+// A host folder as directory NAME.DIR of the current one (made when missing, used when there),
+// its files and then its folders copied into it.
+void Shell::PutHostFolder(const std::string& host_path, const std::string& shown, SeveralFiles& tally) {
+  std::string name = Files11DirectoryForHost(host_path);
+  VolumePath below;
+  below.has_directory = below.relative = true;
+  below.components = {name};
+  std::string shown_below = ShownBelow(shown, name);
+  ods2::FileInfo info;
+  if (engine_.DirSearch((name + ".DIR;1").c_str(), &info) != 0) {
+    if (engine_.LastError() != ods2::ErrFileNotFound || engine_.MakeDirectory(name.c_str()) != 0) {
+      ErrorMessage(msg::kCantCreateDirectory, shown_below.c_str(), ErrorText(engine_).c_str());
+      ++tally.failed;
+      return;
+    }
+    Print(msg::kDirectoryCreated, DirectoryText(below, state_.CurrentDirectory).c_str());
+  }
+  bool readable = false;
+  std::vector<std::string> entries = HostFolderEntries(host_path, readable);
+  if (!readable) {
+    ErrorMessage(msg::kCantOpenSource, host_path.c_str(), SystemErrorText().c_str());
+    ++tally.failed;
+    return;
+  }
+  DirectoryVisit visit(engine_, state_);
+  if (!visit.Enter(below)) {
+    ++tally.failed;
+    return;
+  }
+  for (const std::string& entry : entries) PutHostEntry(entry, "", shown_below, tally);
 }
 
 }  // namespace volxfer

@@ -126,4 +126,45 @@ TEST(SeveralFiles, PatternRoundTripKeepsEveryByte) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2 + 4 * kFiles) << out;
 }
 
+// A host tree into the volume as directories and back out by a tree get: the same folders and
+// bytes, a sound volume after each write, and a second put into the same tree adds versions.
+TEST(SeveralFiles, TreeRoundTripRecreatesFoldersAndBytes) {
+  Scratch scratch;
+  test::ImageFile image(test::ReferenceVolume("blank"));
+  std::vector<std::string> files;
+  for (const char* folder : {"tree", "tree/a", "tree/a/b.c", "tree/a/b.c/deep", "tree/z"})
+    for (int i = 0; i < 8; ++i) files.push_back(std::string(folder) + "/n" + std::to_string(i) + ".bin");
+  for (std::size_t i = 0; i < files.size(); ++i)
+    scratch.Write("in/" + files[i], test::Bytes(i * 613 % 5000, i));
+  fs::create_directories(scratch.Path("in/tree/empty"));
+  volxfer::Shell shell;
+  fs::path started_in = fs::current_path();
+  RunShell(shell, {"open " + image.path(), "lcd " + scratch.Path("in"), "put tree"});
+  test::VolumeReport report = test::CheckVolume(image.Contents());
+  EXPECT_EQ(test::FirstFault(report), "");
+  EXPECT_EQ(report.leaked_clusters, 0u);
+  EXPECT_EQ(std::count_if(report.entries.begin(), report.entries.end(),
+                          [](const std::string& e) { return e.ends_with(".BIN;1"); }),
+            static_cast<long>(files.size()));
+  for (const char* directory : {"TREE.DIR;1", "A.DIR;1", "B_C.DIR;1", "DEEP.DIR;1", "Z.DIR;1", "EMPTY.DIR;1"})
+    EXPECT_EQ(std::count_if(report.entries.begin(), report.entries.end(),
+                            [&](const std::string& e) { return e.ends_with(std::string(" ") + directory); }),
+              1)
+        << directory;
+
+  RunShell(shell, {"get [tree...]*.* " + scratch.Path("out"), "put tree"});
+  for (const std::string& file : files) {
+    std::string back = file.substr(std::string("tree/").size());
+    if (std::size_t dot = back.find("b.c"); dot != std::string::npos) back.replace(dot, 3, "b_c");
+    EXPECT_EQ(scratch.Read("out/" + back), scratch.Read("in/" + file)) << file;
+  }
+  EXPECT_TRUE(fs::is_directory(scratch.Path("out/empty")));
+  report = test::CheckVolume(image.Contents());
+  EXPECT_EQ(test::FirstFault(report), "");
+  EXPECT_EQ(std::count_if(report.entries.begin(), report.entries.end(),
+                          [](const std::string& e) { return e.ends_with(".BIN;2"); }),
+            static_cast<long>(files.size()));
+  RunShell(shell, {"close", "lcd " + started_in.string()});
+}
+
 }  // namespace
