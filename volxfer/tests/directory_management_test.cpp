@@ -88,6 +88,33 @@ TEST(MakeDirectory, NestedDirectoriesAsVmsMakesThem) {
   }
 }
 
+// Enough directories to fill their parent several times over: the parent grows, every one stays
+// listed, and deleting them all gives back every cluster but the parent's growth.
+TEST(MakeDirectory, ManyDirectoriesGrowTheirParent) {
+  VolumeBuilder builder = TreeVolume(1);
+  builder.spare_headers = 400;
+  builder.damage().max_files = 1000;
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::Engine& e = m.engine();
+  ASSERT_EQ(e.ChangeDir("WORK.DIR"), 0);
+  constexpr int kDirectories = 300;
+  for (int i = kDirectories; i > 0; --i)
+    ASSERT_EQ(e.MakeDirectory(("D" + std::to_string(i)).c_str()), 0) << i << " " << e.LastError();
+  test::VolumeReport made = Sound(m.image().Contents());
+  EXPECT_EQ(std::count_if(made.entries.begin(), made.entries.end(),
+                          [](const std::string& x) { return x.find(" D") != std::string::npos; }),
+            kDirectories);
+  std::vector<ods2::Engine::Deletion> d;
+  ASSERT_EQ(e.DeleteFiles("D*.DIR;*", d), 0);
+  EXPECT_EQ(std::count_if(d.begin(), d.end(), [](const auto& x) { return x.kept == Kept::kNothing; }),
+            kDirectories);
+  ASSERT_TRUE(m.Close());
+  test::VolumeReport after = Sound(m.image().Contents());
+  EXPECT_EQ(after.files, made.files - kDirectories);
+  EXPECT_EQ(after.free_clusters, made.free_clusters + kDirectories);
+}
+
 TEST(MakeDirectory, RefusalsLeaveTheVolumeAsItWas) {
   struct Row {
     const char* name;
