@@ -3,6 +3,11 @@
 // puts everything on disk before it reports (fsync), so it is shown against `cp` followed by a
 // sync of the copy as well as against plain `cp`. Compare the medians of each pair: get/cp and
 // put/(cp + sync).
+//
+// get and cp start each run from the same state of their destination: an earlier copy that is on
+// disk (written out, still cached), which each replaces; the 1 GiB pair also writes to a name
+// that does not exist yet. A destination still dirty from the run before would make the two
+// differ by the kernel's writeback, not by the copy.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -67,6 +72,15 @@ class QuietShell {
   int null_;
 };
 
+void Shell(const std::string& command);
+
+// Before a timed run: `destination` exists as a copy of `source` and is written out.
+void SettleDestination(const fs::path& source, const fs::path& destination) {
+  std::error_code ec;
+  if (!fs::exists(destination, ec)) fs::copy_file(source, destination, ec);
+  Shell("sync '" + destination.string() + "'");
+}
+
 void Report(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kBytes));
 }
@@ -79,7 +93,12 @@ void BM_GetCommand(benchmark::State& state) {
   QuietShell shell;
   shell.Run("open " + (Data().folder / "full.img").string() + " ro");
   shell.Run("lcd " + (Data().folder / "out").string());
-  for (auto _ : state) shell.Run("get big.bin");
+  for (auto _ : state) {
+    state.PauseTiming();
+    SettleDestination(Data().folder / "big.bin", Data().folder / "out" / "big.bin");
+    state.ResumeTiming();
+    shell.Run("get big.bin");
+  }
   shell.Run("close");
   if (fs::file_size(Data().folder / "out" / "big.bin") != kBytes) state.SkipWithError("get incomplete");
   Report(state);
@@ -87,9 +106,14 @@ void BM_GetCommand(benchmark::State& state) {
 BENCHMARK(BM_GetCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_CpOfTheSameBytes(benchmark::State& state) {
-  std::string command = "cp '" + (Data().folder / "big.bin").string() + "' '" +
-                        (Data().folder / "out" / "copy.bin").string() + "'";
-  for (auto _ : state) Shell(command);
+  fs::path copy = Data().folder / "out" / "copy.bin";
+  std::string command = "cp '" + (Data().folder / "big.bin").string() + "' '" + copy.string() + "'";
+  for (auto _ : state) {
+    state.PauseTiming();
+    SettleDestination(Data().folder / "big.bin", copy);
+    state.ResumeTiming();
+    Shell(command);
+  }
   Report(state);
 }
 BENCHMARK(BM_CpOfTheSameBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -194,25 +218,64 @@ void BM_CpThenSyncLarge(benchmark::State& state) {
 }
 BENCHMARK(BM_CpThenSyncLarge)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
 
-void BM_GetCommandLarge(benchmark::State& state) {
+// Before each run the destination is either settled (replace = true) or absent.
+void PrepareDestination(const fs::path& destination, bool replace) {
+  if (replace) {
+    SettleDestination(Large().folder / "big1g.bin", destination);
+  } else {
+    fs::remove(destination);
+    Shell("sync");  // the removed file's blocks are given back before the run, not during it
+  }
+}
+
+void GetLarge(benchmark::State& state, bool replace) {
   QuietShell shell;
   shell.Run("open " + (Large().folder / "work-large.img").string() + " ro");
   shell.Run("lcd " + (Large().folder / "out").string());
-  for (auto _ : state) shell.Run("get big1g.bin");
+  fs::path destination = Large().folder / "out" / "big1g.bin";
+  for (auto _ : state) {
+    state.PauseTiming();
+    PrepareDestination(destination, replace);
+    state.ResumeTiming();
+    shell.Run("get big1g.bin");
+  }
   shell.Run("close");
   std::error_code ec;
-  if (fs::file_size(Large().folder / "out" / "big1g.bin", ec) != kLargeBytes)
-    state.SkipWithError("get incomplete");
+  if (fs::file_size(destination, ec) != kLargeBytes) state.SkipWithError("get incomplete");
   ReportLarge(state);
+}
+
+void CpLarge(benchmark::State& state, bool replace) {
+  fs::path copy = Large().folder / "out" / "copy1g.bin";
+  std::string command = "cp '" + (Large().folder / "big1g.bin").string() + "' '" + copy.string() + "'";
+  for (auto _ : state) {
+    state.PauseTiming();
+    PrepareDestination(copy, replace);
+    state.ResumeTiming();
+    Shell(command);
+  }
+  ReportLarge(state);
+}
+
+void BM_GetCommandLarge(benchmark::State& state) {
+  GetLarge(state, true);
 }
 BENCHMARK(BM_GetCommandLarge)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
-
 void BM_CpLarge(benchmark::State& state) {
-  std::string command = "cp '" + (Large().folder / "big1g.bin").string() + "' '" +
-                        (Large().folder / "out" / "copy1g.bin").string() + "'";
-  for (auto _ : state) Shell(command);
-  ReportLarge(state);
+  CpLarge(state, true);
 }
 BENCHMARK(BM_CpLarge)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
+void BM_GetCommandLargeNewName(benchmark::State& state) {
+  GetLarge(state, false);
+}
+BENCHMARK(BM_GetCommandLargeNewName)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(3);
+void BM_CpLargeNewName(benchmark::State& state) {
+  CpLarge(state, false);
+}
+BENCHMARK(BM_CpLargeNewName)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
 
 }  // namespace

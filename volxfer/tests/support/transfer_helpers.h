@@ -6,17 +6,31 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "ods2/engine.h"
 #include "support/test_volume.h"
+#include "support/volume_checker.h"
 
 namespace test {
 
+// Opened read/write, the image is judged by the volume checker when the test is done with it
+// (closed first if still mounted): a volume that was sound stays sound, and loses no space or file
+// numbers unless the test allows it.
 class MountedImage {
  public:
   MountedImage(std::vector<std::uint8_t> bytes, bool read_only)
-      : original_(std::move(bytes)), image_(original_) {
+      : original_(std::move(bytes)), image_(original_), read_only_(read_only) {
     handle_ = engine_.VolumeOpen(image_.c_str(), read_only);
   }
+  ~MountedImage() {
+    if (engine_.volume()) engine_.VolumeClose(handle_);
+    if (!read_only_) ExpectStillSound();
+  }
+  MountedImage(const MountedImage&) = delete;
+  MountedImage& operator=(const MountedImage&) = delete;
+  // For tests whose failure path keeps a file number or clusters by design.
+  void AllowLostSpace() { lost_space_allowed_ = true; }
   bool mounted() const { return handle_ >= 0; }
   ods2::Engine& engine() { return engine_; }
   ods2::Volume& volume() { return *engine_.volume(); }
@@ -25,10 +39,22 @@ class MountedImage {
   bool Close() { return engine_.VolumeClose(handle_) == 0; }
 
  private:
+  void ExpectStillSound() const {
+    VolumeReport before = CheckVolume(original_);
+    if (!before.faults.empty()) return;  // a damaged fixture: the test judges what it damaged
+    VolumeReport after = CheckVolume(image_.Contents());
+    EXPECT_TRUE(after.faults.empty()) << "after the test: " << FirstFault(after);
+    if (lost_space_allowed_) return;
+    EXPECT_LE(after.leaked_clusters, before.leaked_clusters) << "clusters in use that no file maps";
+    EXPECT_LE(after.leaked_numbers, before.leaked_numbers) << "file numbers in use with no header";
+  }
+
   std::vector<std::uint8_t> original_;
   ImageFile image_;
+  bool read_only_;
   ods2::Engine engine_;
   int handle_ = -1;
+  bool lost_space_allowed_ = false;
 };
 
 struct ReadResult {

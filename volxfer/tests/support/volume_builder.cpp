@@ -11,7 +11,6 @@
 #include <stdexcept>
 
 #include "ods2/little_endian.h"
-#include "ods2/retrieval_pointer.h"
 
 namespace test {
 
@@ -78,8 +77,11 @@ std::size_t WritePointer(std::span<std::uint8_t> h, std::size_t at, const Extent
       PutU8(h, at + 1, static_cast<std::uint8_t>(0x80 | (c >> 8)));
       PutU32(h, at + 2, static_cast<std::uint32_t>(e.lbn));
       return 6;
-    default:
-      ods2::StoreFormat3Pointer(h, at, e.count, static_cast<std::uint32_t>(e.lbn));
+    default:  // count bits 16-29 in the first word, bits 0-15 in the second, then the LBN
+      PutU8(h, at, static_cast<std::uint8_t>(c >> 16));
+      PutU8(h, at + 1, static_cast<std::uint8_t>(0xC0 | ((c >> 24) & 0x3F)));
+      PutU16(h, at + 2, static_cast<std::uint16_t>(c));
+      PutU32(h, at + 4, static_cast<std::uint32_t>(e.lbn));
       return 8;
   }
 }
