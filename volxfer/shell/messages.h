@@ -189,7 +189,6 @@ inline constexpr char kSeveralCopiedFailed[] = "Total of %d files copied, %llu b
 inline constexpr char kCantCreateLocalFolder[] = "Can't create local folder '%s'. %s";
 inline constexpr char kSecondNameNotDirectory[] =
     "Several files go into a directory: '%s' names a file (give [DIR] or [.SUB])";
-inline constexpr char kSecondNameNotFolder[] = "Several files go into a local folder: '%s' is a file";
 inline constexpr char kNotRegularFile[] = "Not a regular file";
 inline constexpr char kProgress[] = "%.1f of %.1f MB (%d%%), %.1f MB/s";
 
