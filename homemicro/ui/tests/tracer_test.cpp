@@ -88,6 +88,7 @@ class TracerTest : public QObject {
   void goToRunsToTheAddressTyped();
   void otherKeysGoToTheMainWindow();
   void leavingTheTracerResumes();
+  void buttonsTimerAndTracerFollowTheRunState();
 };
 
 void TracerTest::windowLayout() {
@@ -372,6 +373,39 @@ void TracerTest::leavingTheTracerResumes() {
   QTest::mouseClick(m.window->pnTools, Qt::LeftButton, {}, QPoint(300, 5));
   QVERIFY(m.window->tmProcessor->isActive());
   QVERIFY(!m.tracer().isVisible());
+}
+
+// The paths where the buttons, the timer and the tracer used to drift apart.
+void TracerTest::buttonsTimerAndTracerFollowTheRunState() {
+  StartedMain m;
+  TfmMain& w = *m.window;
+  w.show();
+  const auto agree = [&w](bool running, const char* path) {
+    QVERIFY2(w.tmProcessor->isActive() == running, path);
+    QVERIFY2(w.sbPlay->isChecked() == running && w.sbStop->isChecked() == !running, path);
+    QVERIFY2(w.fmTracer->isVisible() == !running, path);
+  };
+  // A break point in a tick.
+  w.Session().State().BreakAddress = m.pc();
+  w.tmProcessorTimer();
+  agree(false, "break point");
+  // A dialog opened from the tracer hides it while open, and the machine runs afterwards.
+  bool hiddenDuringDialog = false;
+  WhenModal<QDialog>([&](QDialog* about) {
+    hiddenDuringDialog = !w.fmTracer->isVisible() && !w.tmProcessor->isActive();
+    about->reject();
+  });
+  QTest::keyClick(w.fmTracer, Qt::Key_F1);
+  QVERIFY(hiddenDuringDialog);
+  agree(true, "after the About box");
+  // A hard reset that finds no ROM file, and no kit ROM to stand in.
+  QFile::remove(m.dir.filePath("homemicro.rom"));
+  w.Session().SetKitRom(std::nullopt);
+  auto message = AnswerMessage();
+  w.FormKeyDown(vk::F12, kCtrlBit);
+  QVERIFY(message->seen);
+  agree(false, "hard reset without ROM");
+  QCOMPARE(w.fmTracer->Session().Panes().Registers.substr(0, 4), std::string("R0: "));
 }
 
 QTEST_MAIN(TracerTest)
