@@ -66,8 +66,10 @@ std::optional<Tail> DecodeTail(std::span<const uint8_t> bytes) {
       if (tail.RomName.find('\0') != std::string::npos) return std::nullopt;
     } else if (tag == kTagWindowSize) {
       if (length != 4) return std::nullopt;
-      tail.WindowWidth = GetLe16(data, 0);
-      tail.WindowHeight = GetLe16(data, 2);
+      // A size with a zero side is no size at all (as the writer leaves it out).
+      const int width = GetLe16(data, 0), height = GetLe16(data, 2);
+      tail.WindowWidth = width > 0 && height > 0 ? width : 0;
+      tail.WindowHeight = width > 0 && height > 0 ? height : 0;
     }
   }
   return tail;

@@ -153,6 +153,7 @@ TEST(ConfigFile, ATailThatDoesNotFitTheRecordIsIgnored) {
       // A writer of the record alone renamed the ROM: the tail's name is stale.
       {"record renamed", [](auto& b) { b[29] = 'X'; }, "Xbcdefghijklmnop", 700},
       {"record name shortened", [](auto& b) { b[28] = 5; }, "abcde", 700},
+      {"window height 0", [](auto& b) { b[b.size() - 2] = b[b.size() - 1] = 0; }, record.RomFileName, 0},
       {"unknown field skipped",
        [](auto& b) {
          b.insert(b.begin() + 52, {7, 2, 0, 'z', 'z'});
