@@ -54,12 +54,15 @@ uint8_t Machine::PeekByte(ExtendedAddress address) const {
 }
 
 uint16_t Machine::ReadWordSlow(ExtendedAddress address) {
+  const uint32_t even = address & ~1u;
+  if (even == kTimerCounterRegister) CatchUpTimer();
   // Only the keyboard data register has a read side effect.
-  if ((address & ~1u) == kKeyDataRegister) state_.KeyStatus &= static_cast<uint16_t>(~0200);
+  if (even == kKeyDataRegister) state_.KeyStatus &= static_cast<uint16_t>(~0200);
   return PeekWord(address);
 }
 
 uint8_t Machine::ReadByteSlow(ExtendedAddress address) {
+  if (address == kTimerCounterRegister) CatchUpTimer();
   if (address == kKeyDataRegister) state_.KeyStatus &= static_cast<uint16_t>(~0200);
   return PeekByte(address);
 }
@@ -84,6 +87,8 @@ void Machine::WriteWordSlow(ExtendedAddress address, uint16_t value) {
     return;
   }
   const uint32_t even = address & ~1u;
+  // The timer's steps so far ran with the old period and reload value.
+  if (even == kTimerReloadRegister || even == kTimerControlRegister) CatchUpTimer();
   switch (even) {
     case kKeyStatusRegister:
       state_.KeyIntMask = value & 0100;
@@ -96,7 +101,6 @@ void Machine::WriteWordSlow(ExtendedAddress address, uint16_t value) {
       StoreMemoryWord(even, value & 01377);
       break;
     case kTimerControlRegister:
-      EndRunChunk();  // the period may change: the chunk's timer step must be found again
       state_.TimerControl = value & 0377;
       state_.TimerDiv16 = (value & 040) ? 1 : 0;
       state_.TimerDiv4 = (value & 0100) ? 1 : 0;
@@ -121,6 +125,7 @@ void Machine::WriteByteSlow(ExtendedAddress address, uint8_t value) {
     BusError();
     return;
   }
+  if ((address & ~1u) == kTimerReloadRegister) CatchUpTimer();
   state_.Memory[address] = value;  // byte writes are never decoded
 }
 

@@ -80,11 +80,10 @@ struct SubOp {
 template <class Op>
 struct DoubleOperand {
   template <unsigned SrcMode, unsigned DstMode>
-  static void Run(Machine& m) {
+  static void Run(Machine& m, uint16_t opcode) {
     constexpr bool B = Op::kByte;
     MachineState& st = m.State();
     if constexpr (B) st.ByteMode = 1;
-    const uint16_t opcode = st.Opcode;
     const uint16_t src = ResolveOperand<B, SrcMode>(m, (opcode >> 6) & 7).value;
     const Operand dst = ResolveOperand<B, DstMode>(m, opcode & 7);
     const uint32_t result = Op::Result(src, dst.value);
@@ -209,11 +208,11 @@ struct AslOp {
 template <class Op>
 struct SingleOperand {
   template <unsigned DstMode>
-  static void Run(Machine& m) {
+  static void Run(Machine& m, uint16_t opcode) {
     constexpr bool B = Op::kByte;
     MachineState& st = m.State();
     if constexpr (B) st.ByteMode = 1;
-    const Operand dst = ResolveOperand<B, DstMode>(m, st.Opcode & 7);
+    const Operand dst = ResolveOperand<B, DstMode>(m, opcode & 7);
     uint8_t v = st.FlagV, c = st.FlagC;
     const auto result = static_cast<uint16_t>(Op::Compute(st, dst.value, v, c) & kMask<B>);
     if constexpr (Op::kStores) {
@@ -227,9 +226,9 @@ struct SingleOperand {
 
 struct Swab {
   template <unsigned DstMode>
-  static void Run(Machine& m) {
+  static void Run(Machine& m, uint16_t opcode) {
     MachineState& st = m.State();
-    const Operand dst = ResolveOperand<false, DstMode>(m, st.Opcode & 7);
+    const Operand dst = ResolveOperand<false, DstMode>(m, opcode & 7);
     const auto r = static_cast<uint16_t>((dst.value >> 8) | (dst.value << 8));
     if (!StoreResult<false, DstMode>(m, dst.address, r)) return;
     alu::SetNZ<true>(st, r);  // N and Z from the low byte
@@ -240,9 +239,9 @@ struct Swab {
 
 struct Sxt {
   template <unsigned DstMode>
-  static void Run(Machine& m) {
+  static void Run(Machine& m, uint16_t opcode) {
     MachineState& st = m.State();
-    const Operand dst = ResolveOperand<false, DstMode>(m, st.Opcode & 7);
+    const Operand dst = ResolveOperand<false, DstMode>(m, opcode & 7);
     if (!StoreResult<false, DstMode>(m, dst.address, st.FlagN ? 0177777 : 0)) return;
     st.FlagZ = st.FlagN ? 0 : 1;
     st.FlagV = 0;
@@ -251,10 +250,10 @@ struct Sxt {
 
 struct Xor {
   template <unsigned DstMode>
-  static void Run(Machine& m) {
+  static void Run(Machine& m, uint16_t opcode) {
     MachineState& st = m.State();
-    const uint16_t reg = st.R[(st.Opcode >> 6) & 7];  // the register is the source: read first
-    const Operand dst = ResolveOperand<false, DstMode>(m, st.Opcode & 7);
+    const uint16_t reg = st.R[(opcode >> 6) & 7];  // the register is the source: read first
+    const Operand dst = ResolveOperand<false, DstMode>(m, opcode & 7);
     const auto r = static_cast<uint16_t>(reg ^ dst.value);
     if (StoreResult<false, DstMode>(m, dst.address, r)) alu::SetLogicalFlags<false>(st, r);
   }
@@ -262,18 +261,18 @@ struct Xor {
 
 struct Mtps {
   template <unsigned SrcMode>
-  static void Run(Machine& m) {
+  static void Run(Machine& m, uint16_t opcode) {
     m.State().ByteMode = 1;
-    m.UnpackPsw(ResolveOperand<true, SrcMode>(m, m.State().Opcode & 7).value);
+    m.UnpackPsw(ResolveOperand<true, SrcMode>(m, opcode & 7).value);
   }
 };
 
 struct Mfps {
   template <unsigned DstMode>
-  static void Run(Machine& m) {
+  static void Run(Machine& m, uint16_t opcode) {
     MachineState& st = m.State();
     st.ByteMode = 1;
-    const Operand dst = ResolveOperand<true, DstMode>(m, st.Opcode & 7);
+    const Operand dst = ResolveOperand<true, DstMode>(m, opcode & 7);
     const auto r = static_cast<uint16_t>(m.PackPsw() & 0377);
     if (StoreByteExtended<DstMode>(m, dst.address, r)) alu::SetLogicalFlags<true>(st, r);
   }
@@ -283,26 +282,26 @@ struct Mfps {
 // are illegal and take the reserved-instruction trap (nothing else is changed).
 struct Jmp {
   template <unsigned DstMode>
-  static void Run(Machine& m) {
+  static void Run(Machine& m, uint16_t opcode) {
     if constexpr (DstMode == 0) {
       m.Trap(kReservedInstructionVector);
     } else {
       MachineState& st = m.State();
-      st.R[kPC] = static_cast<uint16_t>(ResolveOperand<false, DstMode>(m, st.Opcode & 7).address);
+      st.R[kPC] = static_cast<uint16_t>(ResolveOperand<false, DstMode>(m, opcode & 7).address);
     }
   }
 };
 
 struct Jsr {
   template <unsigned DstMode>
-  static void Run(Machine& m) {
+  static void Run(Machine& m, uint16_t opcode) {
     if constexpr (DstMode == 0) {
       m.Trap(kReservedInstructionVector);
     } else {
       MachineState& st = m.State();
       auto& R = st.R;
-      const unsigned r = (st.Opcode >> 6) & 7;
-      const auto target = static_cast<uint16_t>(ResolveOperand<false, DstMode>(m, st.Opcode & 7).address);
+      const unsigned r = (opcode >> 6) & 7;
+      const auto target = static_cast<uint16_t>(ResolveOperand<false, DstMode>(m, opcode & 7).address);
       m.WriteWord(static_cast<uint16_t>(R[kSP] - 2), R[r]);  // Rr after the destination's side effects
       if (st.BusErrorRaised) return;  // the push was refused: the bus-error handler runs instead
       R[kSP] = static_cast<uint16_t>(R[kSP] - 2);
@@ -316,39 +315,38 @@ struct Jsr {
 
 // The condition is the shared one of decode.h; with the operation a constant it folds away.
 template <Operation Op>
-void Branch(Machine& m) {
+void Branch(Machine& m, uint16_t opcode) {
   MachineState& st = m.State();
   if (BranchConditionHolds(Op, st.FlagN, st.FlagZ, st.FlagV, st.FlagC))
-    st.R[kPC] = static_cast<uint16_t>(st.R[kPC] + BranchDisplacement(st.Opcode));
+    st.R[kPC] = static_cast<uint16_t>(st.R[kPC] + BranchDisplacement(opcode));
 }
 
-void Rts(Machine& m) {
+void Rts(Machine& m, uint16_t opcode) {
   auto& R = m.State().R;
-  const unsigned r = m.State().Opcode & 7;
+  const unsigned r = opcode & 7;
   R[kPC] = R[r];
   R[r] = m.ReadWord(R[kSP]);
   R[kSP] = static_cast<uint16_t>(R[kSP] + 2);
 }
 
-void Mark(Machine& m) {
+void Mark(Machine& m, uint16_t opcode) {
   auto& R = m.State().R;
-  R[kSP] = static_cast<uint16_t>(R[kPC] + 2 * (m.State().Opcode & 077));
+  R[kSP] = static_cast<uint16_t>(R[kPC] + 2 * (opcode & 077));
   R[kPC] = R[5];
   R[5] = m.ReadWord(R[kSP]);
   R[kSP] = static_cast<uint16_t>(R[kSP] + 2);
 }
 
-void Sob(Machine& m) {
+void Sob(Machine& m, uint16_t opcode) {
   MachineState& st = m.State();
-  uint16_t& r = st.R[(st.Opcode >> 6) & 7];
+  uint16_t& r = st.R[(opcode >> 6) & 7];
   r = static_cast<uint16_t>(r - 1);
-  if (r != 0) st.R[kPC] = static_cast<uint16_t>(st.R[kPC] - 2 * (st.Opcode & 077));
+  if (r != 0) st.R[kPC] = static_cast<uint16_t>(st.R[kPC] - 2 * (opcode & 077));
 }
 
 // Condition code operators: bit 4 selects set or clear, bits 3..0 select N, Z, V, C.
-void ConditionCodes(Machine& m) {
+void ConditionCodes(Machine& m, uint16_t op) {
   MachineState& st = m.State();
-  const uint16_t op = st.Opcode;
   const uint8_t value = (op & 020) ? 1 : 0;
   if (op & 010) st.FlagN = value;
   if (op & 004) st.FlagZ = value;
@@ -356,33 +354,34 @@ void ConditionCodes(Machine& m) {
   if (op & 001) st.FlagC = value;
 }
 
-void Halt(Machine& m) {
+void Halt(Machine& m, uint16_t) {
   m.BusError();
 }
-void Nothing(Machine&) {}
-void Rti(Machine& m) {
+void Nothing(Machine&, uint16_t) {}
+void Rti(Machine& m, uint16_t) {
   m.ReturnFromTrap();
 }
-void Rtt(Machine& m) {
+void Rtt(Machine& m, uint16_t) {
   m.ReturnFromTrap();
   m.State().TraceArmed = 1;
 }
-void Reset(Machine& m) {
+void Reset(Machine& m, uint16_t) {
   m.KeyboardReset();
 }
 template <uint16_t Vector>
-void TrapTo(Machine& m) {
+void TrapTo(Machine& m, uint16_t) {
   m.Trap(Vector);
 }
 
 }  // namespace
 
 struct InstructionSet {
-  using Handler = void (*)(Machine&);
+  using Handler = void (*)(Machine&, uint16_t opcode);
 
-  static void Emt(Machine& m) {
-    if (m.state_.Opcode == 0104036) {
+  static void Emt(Machine& m, uint16_t opcode) {
+    if (opcode == 0104036) {
       m.ReturnFromRun();  // the host may have changed what the run loop must look at
+      m.CatchUpTimer();   // and the call may load over the timer's registers
       return m.ServeTapeCall();
     }
     m.Trap(kEmtVector);
@@ -576,47 +575,36 @@ namespace {
 const std::array<InstructionSet::Handler, 0200000> kHandlers = InstructionSet::BuildTable();
 }
 
-// Beside ExecuteInstruction, so the steps of a chunk inline it.
+// Beside ExecuteInstruction, so the steps of a run inline it.
 void Machine::RunUntil(uint64_t stop) {
   runStop_ = stop;
   while (instructionCount_ < runStop_) Step();
 }
 
 uint32_t Machine::Run(uint32_t budget) {
-  uint32_t done = 0;
-  while (done < budget) {
-    // Instructions up to the timer's next step (its period test is an equality, so a count
-    // past the period runs round 0200000 first).
-    const auto toStep = static_cast<uint16_t>(TimerPeriod() - state_.TimerPrescaleCount - 1);
-    const uint32_t chunk = std::min<uint32_t>(budget - done, toStep + 1u);
-    const uint64_t start = instructionCount_;
-    const uint64_t stop = start + chunk;
-    runInterrupted_ = false;
-    try {
-      RunUntil(stop);
-    } catch (...) {
-      // A host failure: the timer still gets the steps that ran.
-      const auto ran = static_cast<uint32_t>(instructionCount_ - start);
-      state_.TimerPrescaleCount = static_cast<uint16_t>(state_.TimerPrescaleCount + ran);
-      throw;
+  const uint64_t start = instructionCount_;
+  timerTickedAt_ = start;
+  timerBehind_ = true;
+  // The timer gets the ticks of every step that ran, also when the host failed inside one.
+  struct TimerCatchUp {
+    Machine& m;
+    ~TimerCatchUp() {
+      m.CatchUpTimer();
+      m.timerBehind_ = false;
     }
-    const auto ran = static_cast<uint32_t>(instructionCount_ - start);
-    done += ran;
-    // Every step but the last of the chunk only counted; the last one may be the timer's.
-    state_.TimerPrescaleCount = static_cast<uint16_t>(state_.TimerPrescaleCount + ran - 1);
-    TimerTick();
-    if (runInterrupted_) break;
-  }
-  return done;
+  } catchUp{*this};
+  RunUntil(start + budget);
+  return static_cast<uint32_t>(instructionCount_ - start);
 }
 
 void Machine::ExecuteInstruction() {
   state_.ByteMode = 0;
   state_.BusErrorRaised = 0;
   const uint16_t pc = state_.R[kPC];
-  state_.Opcode = ReadWord(pc);  // an odd PC fetches the word below it
+  const uint16_t opcode = ReadWord(pc);  // an odd PC fetches the word below it
+  state_.Opcode = opcode;
   state_.R[kPC] = static_cast<uint16_t>(pc + 2);
-  kHandlers[state_.Opcode](*this);
+  kHandlers[opcode](*this, opcode);
 }
 
 }  // namespace homemicro

@@ -59,6 +59,33 @@ void Machine::TimerStep() {
   state_.TimerCounter = state_.TimerCountdown;
 }
 
+void Machine::AdvanceTimer(uint64_t ticks) {
+  timerTickedAt_ += ticks;
+  if (ticks == 0) return;
+  const uint32_t period = TimerPeriod();
+  // Ticks up to the next step; the test is an equality, so a count past the period goes round
+  // 0200000 first.
+  const uint32_t toStep = static_cast<uint16_t>(period - state_.TimerPrescaleCount - 1) + 1u;
+  if (ticks < toStep) {
+    state_.TimerPrescaleCount = static_cast<uint16_t>(state_.TimerPrescaleCount + ticks);
+    return;
+  }
+  const uint64_t steps = 1 + (ticks - toStep) / period;
+  state_.TimerPrescaleCount = static_cast<uint16_t>((ticks - toStep) % period);
+  // The countdown runs to 0, then each step from 0 reloads: V - 1, ..., 0 (V = 0 counts 0200000).
+  uint16_t countdown = state_.TimerCountdown;
+  if (steps <= countdown) {
+    countdown = static_cast<uint16_t>(countdown - steps);
+  } else {
+    const uint16_t reload = MemoryWord(kTimerReloadRegister);
+    const uint32_t cycle = reload == 0 ? 0200000u : reload;
+    const uint64_t fromZero = steps - countdown;
+    countdown = static_cast<uint16_t>(cycle - ((fromZero - 1) % cycle + 1));
+  }
+  state_.TimerCountdown = countdown;
+  state_.TimerCounter = countdown;
+}
+
 void Machine::KeyboardInput(uint16_t code, bool alternate) {
   state_.KeyStatus = static_cast<uint16_t>((state_.KeyIntMask & 0100) | 0200);
   state_.KeyData = code & 0177;

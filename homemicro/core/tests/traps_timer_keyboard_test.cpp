@@ -212,7 +212,70 @@ TEST(RunBudget, MatchesStepAndTimerTickOneByOne) {
   }
 }
 
-// The tape call ends a chunk: the host may have asked for something the run loop must see.
+// Run brings the timer up to date only when the program touches it: byte reads of the counter,
+// byte writes of the reload value, a word write of the control register, and runs long enough for
+// whole countdown cycles (reload 0 counts 0200000 steps) must all see what step-by-step sees.
+TEST(RunBudget, TimerSeenThroughEveryAccessMatchesStepByStep) {
+  struct Case {
+    const char* name;
+    uint16_t reload;
+    std::vector<uint16_t> program;
+  };
+  const Case cases[] = {
+      {"byte reads and byte reload writes",
+       0,
+       {
+           0105000,           // 01000 CLRB R0
+           0105237, 0177706,  // 01002 INCB @#177706     ; reload low byte
+           0012702, 0000003,  // 01006 MOV #3,R2
+           0113701, 0177710,  // 01012 MOVB @#177710,R1
+           0060103,           // 01016 ADD R1,R3
+           0105037, 0177707,  // 01020 CLRB @#177707     ; reload high byte
+           0077206,           // 01024 SOB R2,01012
+           0000765,           // 01026 BR 01002
+       }},
+      {"reload 0 rewritten, counter polled",
+       0,
+       {
+           0005037, 0177706,  // 01000 CLR @#177706
+           0005037, 0177712,  // 01004 CLR @#177712  ; period 10
+           0000240,           // 01010 NOP
+           0077202,           // 01012 SOB R2,01010
+           0013704, 0177710,  // 01014 MOV @#177710,R4
+           0000771,           // 01020 BR 01004
+       }},
+      {"whole countdown cycles between two looks", 3, {0000777}},  // 01000 BR 01000
+      {"reload 0 goes round 0200000 steps", 0, {0000777}},
+  };
+  for (const Case& c : cases) {
+    FrontEndSettings settings;
+    FakeHost host;
+    FakeFiles files;
+    Machine stepped(settings, host, files), budgeted(settings, host, files);
+    for (Machine* m : {&stepped, &budgeted}) {
+      for (size_t i = 0; i < c.program.size(); ++i)
+        m->PokeWord(static_cast<uint16_t>(01000 + 2 * i), c.program[i]);
+      m->PokeWord(0177706, c.reload);
+      m->State().R[kPC] = 01000;
+      m->State().R[kSP] = 0700;
+    }
+    for (const uint32_t budget : {3u, 641u, 100000u, 900000u}) {
+      for (uint32_t i = 0; i < budget; ++i) {
+        stepped.Step();
+        stepped.TimerTick();
+      }
+      ASSERT_EQ(budgeted.Run(budget), budget);
+      const MachineState &a = stepped.State(), &b = budgeted.State();
+      ASSERT_EQ(a.R, b.R) << c.name << ", " << budget;
+      ASSERT_EQ(a.TimerCounter, b.TimerCounter) << c.name << ", " << budget;
+      ASSERT_EQ(a.TimerPrescaleCount, b.TimerPrescaleCount) << c.name << ", " << budget;
+      ASSERT_EQ(a.TimerCountdown, b.TimerCountdown) << c.name << ", " << budget;
+    }
+    ASSERT_NE(stepped.State().R[kPC], 0) << c.name << ": the program ran away";
+  }
+}
+
+// The tape call ends a run: the host may have asked for something the run loop must see.
 TEST(RunBudget, TapeCallEndsTheChunkAfterIt) {
   FrontEndSettings settings;
   FakeHost host;

@@ -62,9 +62,9 @@ class Machine {
   // The timer's share of one instruction (the run loop calls it after every Step).
   void TimerTick();
   // Up to `budget` machine steps, each followed by the timer's share, exactly as Step then
-  // TimerTick would do them; the timer is brought up to date at each of its steps, not per
-  // instruction. Ends early, after the instruction, when one called the host (the tape call).
-  // Answers the steps run.
+  // TimerTick would do them. The timer is not counted per instruction: it is brought up to date
+  // when the program touches its registers and when Run ends. Ends early, after the
+  // instruction, when one called the host (the tape call). Answers the steps run.
   uint32_t Run(uint32_t budget);
   // A key code 0..0177 arrives at the keyboard.
   void KeyboardInput(uint16_t code, bool alternate = false);
@@ -103,14 +103,16 @@ class Machine {
   void ServeTapeCall();
   void FinishTraceStep();
   void TimerStep();
-  void RunUntil(uint64_t stop);
-  // The current Run chunk ends after the instruction now executing: to find the timer's next
-  // step again, or (ReturnFromRun) to hand control back to the run loop.
-  void EndRunChunk() { runStop_ = instructionCount_ + 1; }
-  void ReturnFromRun() {
-    EndRunChunk();
-    runInterrupted_ = true;
+  // Inside Run: gives the timer the ticks of the steps run since it was last brought up to date.
+  void CatchUpTimer() {
+    if (timerBehind_) AdvanceTimer(instructionCount_ - timerTickedAt_);
   }
+  // The effect of `ticks` TimerTick calls.
+  void AdvanceTimer(uint64_t ticks);
+  void RunUntil(uint64_t stop);
+  // The current Run ends after the instruction now executing, to hand control back to the run
+  // loop.
+  void ReturnFromRun() { runStop_ = instructionCount_ + 1; }
   unsigned TimerPeriod() const { return 10u << (state_.TimerDiv4 ? 2 : 0) << (state_.TimerDiv16 ? 4 : 0); }
 
   MachineState state_;
@@ -118,8 +120,10 @@ class Machine {
   HostServices& host_;
   HostFiles& files_;
   uint64_t instructionCount_ = 0;
-  uint64_t runStop_ = 0;  // instruction count at which the current Run chunk ends
-  bool runInterrupted_ = false;
+  uint64_t runStop_ = 0;  // instruction count at which the current Run ends
+  // While Run runs, the timer has had the ticks of the steps up to timerTickedAt_ only.
+  bool timerBehind_ = false;
+  uint64_t timerTickedAt_ = 0;
   SpeakerEdges speaker_;
 };
 
