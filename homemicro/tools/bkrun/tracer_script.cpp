@@ -101,7 +101,10 @@ bool RunTracerScript(HeadlessEmulator& emulator, const std::vector<TracerKeyPres
         if (end == RunEnd::EndProgram) return false;
         break;
       }
-      if (run.TimerEnabled()) host.Stop();  // it never came back to the break point
+      if (run.TimerEnabled()) {  // it never came back to the break point
+        std::printf("(no stop in %lld ticks: stopped as F11 would)\n", kTracerRunTicks);
+        host.Stop();
+      }
     }
     tracer.UpdateAll();
   }
