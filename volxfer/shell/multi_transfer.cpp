@@ -123,7 +123,8 @@ std::vector<std::string> HostFolderEntries(const std::string& folder, bool& read
 bool NamesSeveralFiles(std::string_view volume_word) {
   std::optional<VolumeTreeRequest> request = ParseVolumeTree(volume_word);
   if (!request) return false;  // the single-file path names the fault
-  return request->tree || HasVolumeWildcards(request->name_pattern) ||
+  // A name left out means every file only in a tree; "get [WORK]" alone stays a single get.
+  return request->tree || HasVolumeWildcards(request->typed_name) ||
          HasVolumeWildcards(request->version_pattern);
 }
 
@@ -149,6 +150,7 @@ std::optional<VolumeTreeRequest> ParseVolumeTree(std::string_view word) {
   std::string upper = UpperCase(std::string(file));
   std::size_t semicolon = upper.find(';');
   request.name_pattern = upper.substr(0, semicolon);
+  request.typed_name = request.name_pattern;
   if (semicolon != std::string::npos) request.version_pattern = upper.substr(semicolon + 1);
   if (request.name_pattern.empty()) request.name_pattern = kEveryName;
   return request;

@@ -19,6 +19,7 @@ struct VolumeTreeRequest {
   VolumePath start;             // where the copy starts
   bool tree = false;            // the directories below too
   std::string name_pattern;     // NAME.TYPE, upper case; "*.*" when the word has none
+  std::string typed_name;       // the name as the word has it ("" when none)
   std::string version_pattern;  // after ";": "" the newest, a number, or a pattern of versions
   std::string shown;            // the directory part as the messages show it ("" for none)
 };

@@ -35,6 +35,8 @@ TEST(SeveralFiles, WordsThatNameSeveralVolumeFiles) {
       {"[.sub...]", true, true, "*.*", "", "[.SUB]", {"SUB"}, true},
       {"[000000...]*.*", true, true, "*.*", "", "[000000]", {}, false},
       {"[work]x.txt", false, false, "X.TXT", "", "[WORK]", {"WORK"}, false},
+      {"[work]", false, false, "*.*", "", "[WORK]", {"WORK"}, false},
+      {"", false, false, "*.*", "", "", {}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.word);
