@@ -169,6 +169,18 @@ def drive(desk, homemicro, work):
         answer_box(desk, key, caption, answer)
         check_stopped(desk, state_file, instructions, "round %d (%s, %s)" % (n + 1, key, answer))
         wait_for("the focus back on the tracer after round %d" % (n + 1), lambda: desk.active_window() == tracer)
+    # A dialog opened from the tracer comes up above it with the keyboard; the machine runs after.
+    desk.xdotool("key", "F1")
+    about = wait_for("the About box", lambda: desk.visible_window("^О программе"))
+    wait_for("the About box to take the keyboard", lambda: desk.active_window() == about)
+    state = read_state(state_file)
+    if state.get("timer") != "0" or state.get("visible") != "0" or desk.visible_window("^Tracer$"):
+        raise Failure("with the About box open the tracer must step aside and the machine wait: %s" % state)
+    desk.xdotool("key", "Escape")
+    wait_for("the machine to run after the About box", lambda: read_state(state_file).get("timer") == "1")
+    desk.xdotool("windowactivate", "--sync", main)
+    desk.xdotool("key", "F11")
+    wait_for("the tracer again", lambda: desk.visible_window("^Tracer$"))
     # Leaving is a click into the main window: the machine runs again and the tracer goes.
     desk.xdotool("mousemove", "--window", main, "20", "390", "click", "1")  # clear of the tracer
     wait_for("the machine to run after a click into the main window",
@@ -191,7 +203,8 @@ def main():
     try:
         desk = Desktop(work)
         drive(desk, opts.homemicro, work)
-        print("20 number boxes answered, refused and cancelled; the machine stayed stopped")
+        print("20 number boxes answered, refused and cancelled; the machine stayed stopped; "
+              "the About box came up above the tracer")
         return 0
     except Failure as failure:
         print("FAIL: %s" % failure)
