@@ -5,6 +5,13 @@
 
 #include "homemicro/core/machine_state.h"
 
+// On every instruction's path: calls here would cost more than the formulas.
+#if defined(__GNUC__)
+#define HOMEMICRO_ALU_INLINE inline __attribute__((always_inline))
+#else
+#define HOMEMICRO_ALU_INLINE inline
+#endif
+
 namespace homemicro::alu {
 
 template <bool Byte>
@@ -19,13 +26,13 @@ constexpr uint8_t SignOf(uint32_t value) {
 
 // N from the top bit of the result, Z when every bit of the operand size is zero.
 template <bool Byte>
-inline void SetNZ(MachineState& s, uint32_t result) {
+HOMEMICRO_ALU_INLINE void SetNZ(MachineState& s, uint32_t result) {
   s.FlagN = SignOf<Byte>(result);
   s.FlagZ = (result & kMask<Byte>) == 0 ? 1 : 0;
 }
 
 // ADD: overflow when both operands share a sign that the result lacks; C is the carry out.
-inline void SetAddFlags(MachineState& s, uint16_t src, uint16_t dst, uint32_t sum) {
+HOMEMICRO_ALU_INLINE void SetAddFlags(MachineState& s, uint16_t src, uint16_t dst, uint32_t sum) {
   SetNZ<false>(s, sum);
   s.FlagV = SignOf<false>(~(src ^ dst) & (src ^ sum));
   s.FlagC = sum > 0177777 ? 1 : 0;
@@ -34,7 +41,8 @@ inline void SetAddFlags(MachineState& s, uint16_t src, uint16_t dst, uint32_t su
 // Subtraction minuend - subtrahend (CMP: src - dst, SUB: dst - src): overflow when the operands
 // differ in sign and the result has the subtrahend's sign; C is the borrow.
 template <bool Byte>
-inline void SetSubtractFlags(MachineState& s, uint16_t minuend, uint16_t subtrahend, uint32_t difference) {
+HOMEMICRO_ALU_INLINE void SetSubtractFlags(MachineState& s, uint16_t minuend, uint16_t subtrahend,
+                                           uint32_t difference) {
   SetNZ<Byte>(s, difference);
   s.FlagV = SignOf<Byte>((minuend ^ subtrahend) & ~(difference ^ subtrahend));
   s.FlagC = (minuend & kMask<Byte>) < (subtrahend & kMask<Byte>) ? 1 : 0;
@@ -42,7 +50,7 @@ inline void SetSubtractFlags(MachineState& s, uint16_t minuend, uint16_t subtrah
 
 // Logical results: N and Z from the result, V cleared, C kept.
 template <bool Byte>
-inline void SetLogicalFlags(MachineState& s, uint32_t result) {
+HOMEMICRO_ALU_INLINE void SetLogicalFlags(MachineState& s, uint32_t result) {
   SetNZ<Byte>(s, result);
   s.FlagV = 0;
 }

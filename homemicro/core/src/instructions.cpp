@@ -10,6 +10,14 @@
 #include "decode_table.h"
 #include "homemicro/core/machine.h"
 
+// Everything a chained handler calls in this file is compiled into it: the instruction's
+// formulas and the fetch of the next instruction.
+#if defined(__GNUC__)
+#define HOMEMICRO_FLATTEN __attribute__((flatten))
+#else
+#define HOMEMICRO_FLATTEN
+#endif
+
 namespace homemicro {
 
 using alu::kMask;
@@ -387,198 +395,233 @@ struct InstructionSet {
     m.Trap(kEmtVector);
   }
 
-  template <class H, unsigned... Mode>
+  // Instructions of a run are chained: each handler, once its instruction is done, fetches the
+  // next one and jumps to its handler itself. Every handler so has a dispatch jump of its own,
+  // which the host processor predicts far better than one shared call. A chain ends at
+  // chainStop_ (at most kChainLength long, so a compiler that keeps the calls as calls still
+  // keeps the stack short); Step and ExecuteInstruction use the plain handlers.
+  static constexpr uint64_t kChainLength = 256;
+  template <Handler H>
+  HOMEMICRO_FLATTEN static void Chained(Machine& m, uint16_t opcode) {
+    H(m, opcode);
+    if (m.state_.TraceTrapPending | m.state_.TraceArmed) m.FinishTraceStep();
+    if (++m.instructionCount_ >= m.chainStop_) return;
+    const uint16_t next = m.FetchInstruction();
+    return chained[next](m, next);
+  }
+  template <bool Chain, Handler H>
+  static constexpr Handler Make() {
+    if constexpr (Chain) {
+      return &Chained<H>;
+    } else {
+      return H;
+    }
+  }
+
+  template <bool Chain, class H, unsigned... Mode>
   static Handler OneMode(unsigned mode, std::integer_sequence<unsigned, Mode...>) {
-    static constexpr Handler kTable[] = {&H::template Run<Mode>...};
+    static constexpr Handler kTable[] = {Make<Chain, &H::template Run<Mode>>()...};
     return kTable[mode];
   }
-  template <class H, unsigned... Index>
+  template <bool Chain, class H, unsigned... Index>
   static Handler TwoModes(unsigned index, std::integer_sequence<unsigned, Index...>) {
-    static constexpr Handler kTable[] = {&H::template Run<Index / 8, Index % 8>...};
+    static constexpr Handler kTable[] = {Make<Chain, &H::template Run<Index / 8, Index % 8>>()...};
     return kTable[index];
   }
   // The instantiation for the destination mode in bits 5..3 (and the source mode in 11..9).
-  template <class H>
+  template <bool Chain, class H>
   static Handler Single(uint16_t word) {
-    return OneMode<H>((word >> 3) & 7, std::make_integer_sequence<unsigned, 8>{});
+    return OneMode<Chain, H>((word >> 3) & 7, std::make_integer_sequence<unsigned, 8>{});
   }
-  template <class H>
+  template <bool Chain, class H>
   static Handler Double(uint16_t word) {
-    return TwoModes<H>(((word >> 9) & 7) * 8 + ((word >> 3) & 7), std::make_integer_sequence<unsigned, 64>{});
+    return TwoModes<Chain, H>(((word >> 9) & 7) * 8 + ((word >> 3) & 7),
+                              std::make_integer_sequence<unsigned, 64>{});
   }
 
+  template <bool Chain>
   static Handler HandlerOf(Operation op, uint16_t w);
+  template <bool Chain>
   static std::array<Handler, 0200000> BuildTable();
+
+  static const std::array<Handler, 0200000> plain;
+  static const std::array<Handler, 0200000> chained;
 };
 
+template <bool Chain>
 InstructionSet::Handler InstructionSet::HandlerOf(Operation op, uint16_t w) {
   using enum Operation;
   switch (op) {
     case Reserved:
-      return TrapTo<kReservedInstructionVector>;
+      return Make<Chain, TrapTo<kReservedInstructionVector>>();
     case HALT:
-      return Halt;
+      return Make<Chain, Halt>();
     case WAIT:
     case NOP:
-      return Nothing;
+      return Make<Chain, Nothing>();
     case RTI:
-      return Rti;
+      return Make<Chain, Rti>();
     case BPT:
-      return TrapTo<kBreakpointVector>;
+      return Make<Chain, TrapTo<kBreakpointVector>>();
     case IOT:
-      return TrapTo<kIotVector>;
+      return Make<Chain, TrapTo<kIotVector>>();
     case RESET:
-      return Reset;
+      return Make<Chain, Reset>();
     case RTT:
-      return Rtt;
+      return Make<Chain, Rtt>();
     case JMP:
-      return Single<Jmp>(w);
+      return Single<Chain, Jmp>(w);
     case RTS:
-      return Rts;
+      return Make<Chain, Rts>();
     case ClearCondition:
     case SetCondition:
-      return ConditionCodes;
+      return Make<Chain, ConditionCodes>();
     case SWAB:
-      return Single<Swab>(w);
+      return Single<Chain, Swab>(w);
     case BR:
-      return Branch<BR>;
+      return Make<Chain, Branch<BR>>();
     case BNE:
-      return Branch<BNE>;
+      return Make<Chain, Branch<BNE>>();
     case BEQ:
-      return Branch<BEQ>;
+      return Make<Chain, Branch<BEQ>>();
     case BGE:
-      return Branch<BGE>;
+      return Make<Chain, Branch<BGE>>();
     case BLT:
-      return Branch<BLT>;
+      return Make<Chain, Branch<BLT>>();
     case BGT:
-      return Branch<BGT>;
+      return Make<Chain, Branch<BGT>>();
     case BLE:
-      return Branch<BLE>;
+      return Make<Chain, Branch<BLE>>();
     case JSR:
-      return Single<Jsr>(w);
+      return Single<Chain, Jsr>(w);
     case CLR:
-      return Single<SingleOperand<ClrOp<false>>>(w);
+      return Single<Chain, SingleOperand<ClrOp<false>>>(w);
     case COM:
-      return Single<SingleOperand<ComOp<false>>>(w);
+      return Single<Chain, SingleOperand<ComOp<false>>>(w);
     case INC:
-      return Single<SingleOperand<IncOp<false>>>(w);
+      return Single<Chain, SingleOperand<IncOp<false>>>(w);
     case DEC:
-      return Single<SingleOperand<DecOp<false>>>(w);
+      return Single<Chain, SingleOperand<DecOp<false>>>(w);
     case NEG:
-      return Single<SingleOperand<NegOp<false>>>(w);
+      return Single<Chain, SingleOperand<NegOp<false>>>(w);
     case ADC:
-      return Single<SingleOperand<AdcOp<false>>>(w);
+      return Single<Chain, SingleOperand<AdcOp<false>>>(w);
     case SBC:
-      return Single<SingleOperand<SbcOp<false>>>(w);
+      return Single<Chain, SingleOperand<SbcOp<false>>>(w);
     case TST:
-      return Single<SingleOperand<TstOp<false>>>(w);
+      return Single<Chain, SingleOperand<TstOp<false>>>(w);
     case ROR:
-      return Single<SingleOperand<RorOp<false>>>(w);
+      return Single<Chain, SingleOperand<RorOp<false>>>(w);
     case ROL:
-      return Single<SingleOperand<RolOp<false>>>(w);
+      return Single<Chain, SingleOperand<RolOp<false>>>(w);
     case ASR:
-      return Single<SingleOperand<AsrOp<false>>>(w);
+      return Single<Chain, SingleOperand<AsrOp<false>>>(w);
     case ASL:
-      return Single<SingleOperand<AslOp<false>>>(w);
+      return Single<Chain, SingleOperand<AslOp<false>>>(w);
     case MARK:
-      return Mark;
+      return Make<Chain, Mark>();
     case SXT:
-      return Single<Sxt>(w);
+      return Single<Chain, Sxt>(w);
     case MOV:
-      return Double<DoubleOperand<MovOp<false>>>(w);
+      return Double<Chain, DoubleOperand<MovOp<false>>>(w);
     case CMP:
-      return Double<DoubleOperand<CmpOp<false>>>(w);
+      return Double<Chain, DoubleOperand<CmpOp<false>>>(w);
     case BIT:
-      return Double<DoubleOperand<BitOp<false>>>(w);
+      return Double<Chain, DoubleOperand<BitOp<false>>>(w);
     case BIC:
-      return Double<DoubleOperand<BicOp<false>>>(w);
+      return Double<Chain, DoubleOperand<BicOp<false>>>(w);
     case BIS:
-      return Double<DoubleOperand<BisOp<false>>>(w);
+      return Double<Chain, DoubleOperand<BisOp<false>>>(w);
     case ADD:
-      return Double<DoubleOperand<AddOp>>(w);
+      return Double<Chain, DoubleOperand<AddOp>>(w);
     case XOR:
-      return Single<Xor>(w);
+      return Single<Chain, Xor>(w);
     case SOB:
-      return Sob;
+      return Make<Chain, Sob>();
     case BPL:
-      return Branch<BPL>;
+      return Make<Chain, Branch<BPL>>();
     case BMI:
-      return Branch<BMI>;
+      return Make<Chain, Branch<BMI>>();
     case BHI:
-      return Branch<BHI>;
+      return Make<Chain, Branch<BHI>>();
     case BLOS:
-      return Branch<BLOS>;
+      return Make<Chain, Branch<BLOS>>();
     case BVC:
-      return Branch<BVC>;
+      return Make<Chain, Branch<BVC>>();
     case BVS:
-      return Branch<BVS>;
+      return Make<Chain, Branch<BVS>>();
     case BCC:
-      return Branch<BCC>;
+      return Make<Chain, Branch<BCC>>();
     case BCS:
-      return Branch<BCS>;
+      return Make<Chain, Branch<BCS>>();
     case EMT:
-      return Emt;
+      return Make<Chain, Emt>();
     case TRAP:
-      return TrapTo<kTrapVector>;
+      return Make<Chain, TrapTo<kTrapVector>>();
     case CLRB:
-      return Single<SingleOperand<ClrOp<true>>>(w);
+      return Single<Chain, SingleOperand<ClrOp<true>>>(w);
     case COMB:
-      return Single<SingleOperand<ComOp<true>>>(w);
+      return Single<Chain, SingleOperand<ComOp<true>>>(w);
     case INCB:
-      return Single<SingleOperand<IncOp<true>>>(w);
+      return Single<Chain, SingleOperand<IncOp<true>>>(w);
     case DECB:
-      return Single<SingleOperand<DecOp<true>>>(w);
+      return Single<Chain, SingleOperand<DecOp<true>>>(w);
     case NEGB:
-      return Single<SingleOperand<NegOp<true>>>(w);
+      return Single<Chain, SingleOperand<NegOp<true>>>(w);
     case ADCB:
-      return Single<SingleOperand<AdcOp<true>>>(w);
+      return Single<Chain, SingleOperand<AdcOp<true>>>(w);
     case SBCB:
-      return Single<SingleOperand<SbcOp<true>>>(w);
+      return Single<Chain, SingleOperand<SbcOp<true>>>(w);
     case TSTB:
-      return Single<SingleOperand<TstOp<true>>>(w);
+      return Single<Chain, SingleOperand<TstOp<true>>>(w);
     case RORB:
-      return Single<SingleOperand<RorOp<true>>>(w);
+      return Single<Chain, SingleOperand<RorOp<true>>>(w);
     case ROLB:
-      return Single<SingleOperand<RolOp<true>>>(w);
+      return Single<Chain, SingleOperand<RolOp<true>>>(w);
     case ASRB:
-      return Single<SingleOperand<AsrOp<true>>>(w);
+      return Single<Chain, SingleOperand<AsrOp<true>>>(w);
     case ASLB:
-      return Single<SingleOperand<AslOp<true>>>(w);
+      return Single<Chain, SingleOperand<AslOp<true>>>(w);
     case MTPS:
-      return Single<Mtps>(w);
+      return Single<Chain, Mtps>(w);
     case MFPS:
-      return Single<Mfps>(w);
+      return Single<Chain, Mfps>(w);
     case MOVB:
-      return Double<DoubleOperand<MovOp<true>>>(w);
+      return Double<Chain, DoubleOperand<MovOp<true>>>(w);
     case CMPB:
-      return Double<DoubleOperand<CmpOp<true>>>(w);
+      return Double<Chain, DoubleOperand<CmpOp<true>>>(w);
     case BITB:
-      return Double<DoubleOperand<BitOp<true>>>(w);
+      return Double<Chain, DoubleOperand<BitOp<true>>>(w);
     case BICB:
-      return Double<DoubleOperand<BicOp<true>>>(w);
+      return Double<Chain, DoubleOperand<BicOp<true>>>(w);
     case BISB:
-      return Double<DoubleOperand<BisOp<true>>>(w);
+      return Double<Chain, DoubleOperand<BisOp<true>>>(w);
     case SUB:
-      return Double<DoubleOperand<SubOp>>(w);
+      return Double<Chain, DoubleOperand<SubOp>>(w);
   }
-  return TrapTo<kReservedInstructionVector>;
+  return Make<Chain, TrapTo<kReservedInstructionVector>>();
 }
 
+template <bool Chain>
 std::array<InstructionSet::Handler, 0200000> InstructionSet::BuildTable() {
   std::array<Handler, 0200000> table{};
   const auto& operations = OperationTable();
-  for (uint32_t w = 0; w < 0200000; ++w) table[w] = HandlerOf(operations[w], static_cast<uint16_t>(w));
+  for (uint32_t w = 0; w < 0200000; ++w) table[w] = HandlerOf<Chain>(operations[w], static_cast<uint16_t>(w));
   return table;
 }
 
-namespace {
-const std::array<InstructionSet::Handler, 0200000> kHandlers = InstructionSet::BuildTable();
-}
+const std::array<InstructionSet::Handler, 0200000> InstructionSet::plain =
+    InstructionSet::BuildTable<false>();
+const std::array<InstructionSet::Handler, 0200000> InstructionSet::chained =
+    InstructionSet::BuildTable<true>();
 
-// Beside ExecuteInstruction, so the steps of a run inline it.
 void Machine::RunUntil(uint64_t stop) {
   runStop_ = stop;
-  while (instructionCount_ < runStop_) Step();
+  while (instructionCount_ < runStop_) {
+    chainStop_ = std::min(runStop_, instructionCount_ + InstructionSet::kChainLength);
+    const uint16_t opcode = FetchInstruction();
+    InstructionSet::chained[opcode](*this, opcode);
+  }
 }
 
 uint32_t Machine::Run(uint32_t budget) {
@@ -598,13 +641,8 @@ uint32_t Machine::Run(uint32_t budget) {
 }
 
 void Machine::ExecuteInstruction() {
-  state_.ByteMode = 0;
-  state_.BusErrorRaised = 0;
-  const uint16_t pc = state_.R[kPC];
-  const uint16_t opcode = ReadWord(pc);  // an odd PC fetches the word below it
-  state_.Opcode = opcode;
-  state_.R[kPC] = static_cast<uint16_t>(pc + 2);
-  kHandlers[opcode](*this, opcode);
+  const uint16_t opcode = FetchInstruction();
+  InstructionSet::plain[opcode](*this, opcode);
 }
 
 }  // namespace homemicro

@@ -112,7 +112,17 @@ class Machine {
   void RunUntil(uint64_t stop);
   // The current Run ends after the instruction now executing, to hand control back to the run
   // loop.
-  void ReturnFromRun() { runStop_ = instructionCount_ + 1; }
+  void ReturnFromRun() { runStop_ = chainStop_ = instructionCount_ + 1; }
+  // Clears the per-instruction state, reads the instruction word at PC and steps PC past it.
+  uint16_t FetchInstruction() {
+    state_.ByteMode = 0;
+    state_.BusErrorRaised = 0;
+    const uint16_t pc = state_.R[kPC];
+    const uint16_t opcode = ReadWord(pc);  // an odd PC fetches the word below it
+    state_.Opcode = opcode;
+    state_.R[kPC] = static_cast<uint16_t>(pc + 2);
+    return opcode;
+  }
   unsigned TimerPeriod() const { return 10u << (state_.TimerDiv4 ? 2 : 0) << (state_.TimerDiv16 ? 4 : 0); }
 
   MachineState state_;
@@ -120,7 +130,8 @@ class Machine {
   HostServices& host_;
   HostFiles& files_;
   uint64_t instructionCount_ = 0;
-  uint64_t runStop_ = 0;  // instruction count at which the current Run ends
+  uint64_t runStop_ = 0;    // instruction count at which the current Run ends
+  uint64_t chainStop_ = 0;  // and at which the current chain of instructions ends
   // While Run runs, the timer has had the ticks of the steps up to timerTickedAt_ only.
   bool timerBehind_ = false;
   uint64_t timerTickedAt_ = 0;
