@@ -61,19 +61,20 @@ bool AddVersion(std::vector<std::uint8_t>& raw, const DirectoryRecord& record,
   return true;
 }
 
-// Each record whole in one block; a block not filled to its end closes with 0xFFFF.
+// Each record whole in one block, and every block closed with 0xFFFF: other ODS-2 software does
+// not see a record that ends on a block's last byte, so records take at most 510 bytes of a block.
+constexpr std::size_t kRecordSpace = kBlockSize - 2;
+
 std::optional<PackedDirectory> Pack(const std::vector<std::vector<std::uint8_t>>& records,
                                     std::uint32_t allocated_blocks) {
   PackedDirectory packed;
   packed.data.assign(static_cast<std::size_t>(allocated_blocks) * kBlockSize, 0);
   std::size_t block = 0;
   std::size_t in_block = 0;
-  auto close_block = [&] {
-    if (in_block + 2 <= kBlockSize) PutU16(packed.data, block * kBlockSize + in_block, kEndOfBlock);
-  };
+  auto close_block = [&] { PutU16(packed.data, block * kBlockSize + in_block, kEndOfBlock); };
   for (const std::vector<std::uint8_t>& r : records) {
-    if (r.size() > kBlockSize) return std::nullopt;
-    if (in_block + r.size() > kBlockSize) {
+    if (r.size() > kRecordSpace) return std::nullopt;
+    if (in_block + r.size() > kRecordSpace) {
       close_block();
       ++block;
       in_block = 0;
@@ -197,8 +198,9 @@ std::optional<PackedDirectory> RemoveDirectoryEntry(std::span<const std::uint8_t
 
 bool EnterName(Volume& volume, const FileId& directory, const DirectoryEntryToAdd& entry,
                std::string* name_text, bool dry_run) {
-  // A record must fit one block with its entry and pad byte.
-  if (entry.name.empty() || entry.name.size() > 255 || kRecordOverhead + entry.name.size() + 1 > kBlockSize) {
+  // A record must fit one block with its entry, pad byte and the block's end mark.
+  if (entry.name.empty() || entry.name.size() > 255 ||
+      kRecordOverhead + entry.name.size() + 1 > kRecordSpace) {
     volume.SetError(ErrInvalidArgument);
     return false;
   }

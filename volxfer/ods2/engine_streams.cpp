@@ -114,6 +114,7 @@ int Engine::StreamCreate(const char* specification, bool text, std::uint32_t est
   std::uint64_t c = volume_->cluster_factor();
   stream->extension_quantum =
       static_cast<std::uint32_t>(std::min<std::uint64_t>((estimated_blocks + c - 1) / c * c, UINT32_MAX));
+  stream->estimated_blocks = estimated_blocks;
   stream_ = std::move(stream);
   return 0;
 }

@@ -159,9 +159,12 @@ std::int64_t OpenFile::MapRuns(std::uint32_t vbn, std::uint32_t count, Transfer 
 
 bool OpenFile::Flush() {
   if (header_modified_) {
-    for (FileHeader& header : headers_) {
-      header.UpdateChecksum();
-      if (!volume_->WriteBlocks(header.lbn, 1, header.bytes())) return false;
+    // The chain from its end: a map and its links reach the disk before the primary header that
+    // counts their blocks in its allocation, so a crash between the writes leaves an allocation
+    // that lags the map (blocks the file holds) and never one that claims blocks no map names.
+    for (auto header = headers_.rbegin(); header != headers_.rend(); ++header) {
+      header->UpdateChecksum();
+      if (!volume_->WriteBlocks(header->lbn, 1, header->bytes())) return false;
     }
     header_modified_ = false;
   }

@@ -68,6 +68,16 @@ std::int64_t StreamFile::ReadBinary(std::span<std::uint8_t> out) {
   return static_cast<std::int64_t>(done);
 }
 
+// Up to the size announced at creation an extension takes no more than is still to come: a quantum
+// halved on a fragmented volume would otherwise leave the file holding up to a quantum of blocks
+// past its end that it never uses. Past that size (text records can outgrow the host file) the
+// quantum stands.
+std::uint32_t StreamFile::ExtensionRequest() const {
+  std::uint32_t allocated = first_header().highest_allocated_vbn();
+  if (allocated < estimated_blocks) return std::min(extension_quantum, estimated_blocks - allocated);
+  return extension_quantum;
+}
+
 bool StreamFile::EnsureAllocated(std::uint64_t block) {
   // The end of file block (block + 1) must fit its 32-bit field.
   if (block >= UINT32_MAX - 1) {
@@ -80,7 +90,7 @@ bool StreamFile::EnsureAllocated(std::uint64_t block) {
         if (volume()->error() == ErrNone) volume()->SetError(ErrNoFreeIndex);
         return false;
       }
-      if (Extend(*this, extension_quantum)) break;
+      if (Extend(*this, ExtensionRequest())) break;
       extension_quantum /= 2;  // space is short: ask for less, and keep asking for less
     }
   }

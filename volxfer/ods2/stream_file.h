@@ -33,6 +33,7 @@ class StreamFile : public OpenFile {
   bool text = false;
   bool created = false;                 // made by StreamCreate (and so written to)
   std::uint32_t extension_quantum = 0;  // blocks asked of Extend when writing passes the allocation
+  std::uint32_t estimated_blocks = 0;   // the size StreamCreate was told the file will have
   std::uint64_t position = 0;
   // A created binary file declared of fixed records of this size must end on a record (0: any).
   std::uint32_t whole_record_size = 0;
@@ -61,6 +62,7 @@ class StreamFile : public OpenFile {
   bool LoadWindow(std::uint64_t block, std::uint64_t limit);
   bool LoadWindowForWriting(std::uint64_t block);
   bool EnsureAllocated(std::uint64_t block);
+  std::uint32_t ExtensionRequest() const;
   std::size_t WindowOffset() const;
   std::size_t WindowEnd() const;
   bool AfterWindowFilled();

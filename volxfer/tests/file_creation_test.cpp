@@ -118,6 +118,29 @@ TEST(Directory, ManyNamesSpanSeveralBlocksInNameOrder) {
     EXPECT_EQ(test::GetFile(e, LongName(i), false).bytes, test::Text(LongName(i)));
 }
 
+// Sixteen records of 32 bytes would fill a block to its last byte; the sixteenth starts the next
+// block instead, so the first still closes with its 0xFFFF mark (other software loses a record
+// that ends a block).
+TEST(Directory, EveryBlockKeepsItsEndMark) {
+  VolumeBuilder builder(2000, 1);
+  builder.spare_headers = 20;
+  builder.AddDirectory({.name = "WORK", .blocks = 2});
+  MountedImage m(builder.Build(), false);
+  ASSERT_TRUE(m.mounted());
+  ods2::Engine& e = m.engine();
+  ASSERT_EQ(e.ChangeDir("WORK.DIR"), 0);
+  for (int i = 0; i < 16; ++i) {
+    std::string name = "EIGHTEENCHAR" + std::to_string(10 + i) + ".DAT";  // 18 characters
+    ASSERT_EQ(test::PutFile(e, name, false, {}, 1), 0) << name;
+  }
+  ASSERT_TRUE(m.Close());
+  test::VolumeReport report = test::CheckVolume(m.image().Contents());
+  EXPECT_TRUE(report.faults.empty()) << test::FirstFault(report);
+  EXPECT_EQ(std::count_if(report.entries.begin(), report.entries.end(),
+                          [](const std::string& x) { return x.find(" EIGHTEENCHAR") != std::string::npos; }),
+            16);
+}
+
 // Software that honours a high-water mark reads blocks at or above it as zeros.
 TEST(Directory, HighWaterMarksInUseCoverTheBlocksWritten) {
   VolumeBuilder builder(2000, 1);
@@ -385,6 +408,31 @@ TEST(Extend, HalvesTheQuantumWhenNoRunIsLongEnough) {
   ASSERT_EQ(e.StreamClose(), 0);
   EXPECT_EQ(bitmap.CountFree(), free_before - 8);
   EXPECT_EQ(test::GetFile(e, "HALF.DAT", false).bytes, data);
+}
+
+// A halved quantum takes no more than the announced size still needs; past that size it stands.
+TEST(Extend, AHalvedQuantumStopsAtTheAnnouncedSize) {
+  struct Row {
+    std::uint32_t estimate;
+    std::uint32_t allocated;  // for 7 blocks of data in free runs of 3 clusters
+  };
+  for (Row row : {Row{7, 7}, Row{4, 8}}) {
+    VolumeBuilder builder(1200, 1);
+    MountedImage m(builder.Build(), false);
+    ASSERT_TRUE(m.mounted());
+    m.AllowLostSpace();  // the test takes clusters itself
+    ods2::BitmapView& bitmap = m.volume().storage_bitmap().bitmap();
+    Fragment(bitmap, 0, 4, 3);
+    std::uint32_t free_before = bitmap.CountFree();
+    std::vector<std::uint8_t> data = test::Bytes(7 * 512, 5);
+    ods2::Engine& e = m.engine();
+    ASSERT_EQ(e.StreamCreate("SIZED.DAT", false, row.estimate), 0);
+    ASSERT_EQ(e.StreamWrite(data.data(), data.size()), static_cast<std::int64_t>(data.size()));
+    EXPECT_EQ(e.stream()->first_header().highest_allocated_vbn(), row.allocated) << row.estimate;
+    ASSERT_EQ(e.StreamClose(), 0);
+    EXPECT_EQ(bitmap.CountFree(), free_before - row.allocated) << row.estimate;
+    EXPECT_EQ(test::GetFile(e, "SIZED.DAT", false).bytes, data);
+  }
 }
 
 // Past 38 pointers the map goes on in an extension header, as often as the file needs.

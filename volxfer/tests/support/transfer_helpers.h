@@ -47,6 +47,7 @@ class MountedImage {
     if (lost_space_allowed_) return;
     EXPECT_LE(after.leaked_clusters, before.leaked_clusters) << "clusters in use that no file maps";
     EXPECT_LE(after.leaked_numbers, before.leaked_numbers) << "file numbers in use with no header";
+    EXPECT_LE(after.lagging_allocations, before.lagging_allocations) << "allocations behind their maps";
   }
 
   std::vector<std::uint8_t> original_;

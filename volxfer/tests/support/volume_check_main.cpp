@@ -24,8 +24,11 @@ int main(int argc, char** argv) {
     test::VolumeReport report = test::CheckVolume(image);
     for (const std::string& fault : report.faults) std::fprintf(stderr, "%s: %s\n", argv[i], fault.c_str());
     if (!report.faults.empty()) status = 1;
-    std::printf("%s: %u files, %u clusters free, %u clusters and %u file numbers in use by no file\n",
-                argv[i], report.files, report.free_clusters, report.leaked_clusters, report.leaked_numbers);
+    std::printf(
+        "%s: %u files, %u clusters free, %u clusters and %u file numbers in use by no file, %u "
+        "allocations behind their maps\n",
+        argv[i], report.files, report.free_clusters, report.leaked_clusters, report.leaked_numbers,
+        report.lagging_allocations);
   }
   return status;
 }

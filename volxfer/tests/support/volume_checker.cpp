@@ -128,7 +128,9 @@ std::optional<std::vector<Extent>> Checker::Chain(std::uint32_t number, std::uin
   }
   std::uint64_t mapped = 0;
   for (const Extent& e : all) mapped += e.count;
-  if (mapped != allocated)
+  if (mapped > allocated)
+    ++r_.lagging_allocations;
+  else if (mapped != allocated)
     Fault(what + ": maps hold " + std::to_string(mapped) + " blocks, header allocates " +
           std::to_string(allocated));
   for (const Extent& e : all) {
@@ -167,7 +169,12 @@ void Checker::CheckDirectory(std::uint32_t number, const std::vector<Extent>& ma
       if (W(b, 0) != 0xFFFF && W(b, 0) != 0) Fault(what + ": records past the end of file");
       continue;
     }
-    for (std::size_t at = 0; at + 2 <= kBlock;) {
+    for (std::size_t at = 0;;) {
+      // Other ODS-2 software stops at the 0xFFFF mark and loses a record that ends the block.
+      if (at + 2 > kBlock) {
+        Fault(what + " block " + std::to_string(v) + ": no end mark after the last record");
+        break;
+      }
       std::uint16_t size = W(b, at);
       if (size == 0xFFFF) break;
       std::string where = what + " block " + std::to_string(v) + "+" + std::to_string(at);

@@ -16,6 +16,10 @@ struct VolumeReport {
   // copy outside every map); a write must not add to them.
   std::uint32_t leaked_clusters = 0;
   std::uint32_t leaked_numbers = 0;
+  // Files whose maps hold more blocks than their primary header allocates: what a crash between
+  // writing an extension header's map and the primary header leaves. The blocks are the file's
+  // and marked in use; only the figure lags. (An allocation above the map is a fault.)
+  std::uint32_t lagging_allocations = 0;
   std::uint32_t free_clusters = 0;
   std::uint32_t files = 0;
   // "DIRECTORY NAME.TYPE;VERSION" for every entry of every directory, in directory order.
