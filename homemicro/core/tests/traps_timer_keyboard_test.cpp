@@ -244,6 +244,16 @@ TEST(RunBudget, TimerSeenThroughEveryAccessMatchesStepByStep) {
            0013704, 0177710,  // 01014 MOV @#177710,R4
            0000771,           // 01020 BR 01004
        }},
+      {"RTT traces the next instruction inside a run",
+       0,
+       {
+           0005046,           // 01000 CLR -(SP)        ; status word
+           0012746, 0001012,  // 01002 MOV #1012,-(SP)  ; PC
+           0000006,           // 01006 RTT
+           0000240,           // 01010 NOP
+           0005201,           // 01012 INC R1            ; traced: 014 enters 02000
+           0000771,           // 01014 BR 01000
+       }},
       {"whole countdown cycles between two looks", 3, {0000777}},  // 01000 BR 01000
       {"reload 0 goes round 0200000 steps", 0, {0000777}},
   };
@@ -256,6 +266,9 @@ TEST(RunBudget, TimerSeenThroughEveryAccessMatchesStepByStep) {
       for (size_t i = 0; i < c.program.size(); ++i)
         m->PokeWord(static_cast<uint16_t>(01000 + 2 * i), c.program[i]);
       m->PokeWord(0177706, c.reload);
+      m->PokeWord(014, 02000);  // trace trap: INC R3, RTI
+      m->PokeWord(02000, 0005203);
+      m->PokeWord(02002, 0000002);
       m->State().R[kPC] = 01000;
       m->State().R[kSP] = 0700;
     }
