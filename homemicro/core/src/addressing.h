@@ -64,10 +64,11 @@ HOMEMICRO_HOT_INLINE Operand ResolveOperand(Machine& m, unsigned n) {
 
 // Stores a result; a byte into a register changes its low byte only. False when the write took
 // the bus-error trap, after which the instruction must set no condition code.
+// In mode 0 the address is 0200000 + 2*n: (a >> 1) & 7 is n, which the compiler sees through.
 template <bool Byte, unsigned Mode>
 HOMEMICRO_HOT_INLINE bool StoreResult(Machine& m, ExtendedAddress a, uint16_t value) {
   if constexpr (Mode == 0) {
-    uint16_t& r = m.State().R[(a - kRegisterBase) >> 1];
+    uint16_t& r = m.State().R[(a >> 1) & 7];
     r = Byte ? static_cast<uint16_t>((r & 0177400) | (value & 0377)) : value;
     return true;
   } else {
@@ -84,7 +85,7 @@ HOMEMICRO_HOT_INLINE bool StoreResult(Machine& m, ExtendedAddress a, uint16_t va
 template <unsigned Mode>
 HOMEMICRO_HOT_INLINE bool StoreByteExtended(Machine& m, ExtendedAddress a, uint16_t value) {
   if constexpr (Mode == 0) {
-    m.State().R[(a - kRegisterBase) >> 1] = static_cast<uint16_t>(static_cast<int8_t>(value & 0377));
+    m.State().R[(a >> 1) & 7] = static_cast<uint16_t>(static_cast<int8_t>(value & 0377));
     return true;
   } else {
     return StoreResult<true, Mode>(m, a, value);
