@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "homemicro/core/machine.h"
+#include "silent_host.h"
 
 namespace {
 
@@ -35,25 +36,8 @@ constexpr uint16_t kStackTop = 01000;
 constexpr int kCoreRounds = 5;
 constexpr int kPairs = 3;
 
-class SilentHost : public homemicro::HostServices {
- public:
-  void ShowMessage(std::string_view, homemicro::MessageIcon) override {}
-  bool AskYesNo(std::string_view) override { return false; }
-  void StopRunTimer() override {}
-  void StartRunTimer() override {}
-  std::optional<std::string> OpenFileDialog(const homemicro::OpenFileRequest&) override {
-    return std::nullopt;
-  }
-  void EndProgram() override {}
-};
-
-class NoFiles : public homemicro::HostFiles {
- public:
-  homemicro::HostEntry Find(const std::string&) override { return homemicro::HostEntry::Missing; }
-  homemicro::HostFileContents Read(const std::string&, std::size_t) override { return {}; }
-  std::string Write(const std::string&, std::span<const uint8_t>) override { return "no files here"; }
-  std::string CurrentDirectory() override { return "/"; }
-};
+using bench::NoFiles;
+using bench::SilentHost;
 
 // What a run leaves: R0..R5, SP, PC and the program's words.
 struct Outcome {

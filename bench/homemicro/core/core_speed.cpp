@@ -8,31 +8,14 @@
 #include <ctime>
 
 #include "homemicro/core/machine.h"
+#include "silent_host.h"
 
 namespace {
 
 using homemicro::Machine;
 
-class SilentHost : public homemicro::HostServices {
- public:
-  void ShowMessage(std::string_view, homemicro::MessageIcon) override {}
-  bool AskYesNo(std::string_view) override { return false; }
-  void StopRunTimer() override {}
-  void StartRunTimer() override {}
-  std::optional<std::string> OpenFileDialog(const homemicro::OpenFileRequest&) override {
-    return std::nullopt;
-  }
-  void EndProgram() override {}
-};
-
-// The program touches no host file.
-class NoFiles : public homemicro::HostFiles {
- public:
-  homemicro::HostEntry Find(const std::string&) override { return homemicro::HostEntry::Missing; }
-  homemicro::HostFileContents Read(const std::string&, std::size_t) override { return {}; }
-  std::string Write(const std::string&, std::span<const uint8_t>) override { return "no files here"; }
-  std::string CurrentDirectory() override { return "/"; }
-};
+using bench::NoFiles;
+using bench::SilentHost;
 
 constexpr uint16_t kProgramAddress = 01000;
 constexpr uint16_t kProgram[] = {
