@@ -91,6 +91,26 @@ std::optional<PackedDirectory> Pack(const std::vector<std::vector<std::uint8_t>>
   for (std::size_t b = block + 1; b < allocated_blocks; ++b) PutU16(packed.data, b * kBlockSize, kEndOfBlock);
   return packed;
 }
+
+// Hands each record in order to `visit` with a copy of its bytes; false when the walk meets
+// damage (code ErrNotDirectory) or `visit` answers false (having set the code).
+template <typename Visit>
+bool VisitRecords(std::span<const std::uint8_t> data, std::uint64_t size, int& code, Visit visit) {
+  RecordWalker walker(data, size, 0);
+  for (;;) {
+    DirectoryRecord record;
+    RecordWalker::Step step = walker.Next(record);
+    if (step == RecordWalker::Step::kEnd) return true;
+    if (step == RecordWalker::Step::kDamaged) {
+      code = ErrNotDirectory;
+      return false;
+    }
+    std::vector<std::uint8_t> raw(
+        data.begin() + static_cast<std::ptrdiff_t>(record.offset),
+        data.begin() + static_cast<std::ptrdiff_t>(record.offset + 2 + record.size));
+    if (!visit(record, std::move(raw))) return false;
+  }
+}
 }  // namespace
 
 std::optional<PackedDirectory> AddDirectoryEntry(std::span<const std::uint8_t> data, std::uint64_t size,
@@ -99,25 +119,19 @@ std::optional<PackedDirectory> AddDirectoryEntry(std::span<const std::uint8_t> d
   std::vector<std::vector<std::uint8_t>> records;
   std::optional<std::size_t> insert_at;
   bool entered = false;
-  RecordWalker walker(data, size, 0);
-  for (;;) {
-    DirectoryRecord record;
-    RecordWalker::Step step = walker.Next(record);
-    if (step == RecordWalker::Step::kEnd) break;
-    if (step == RecordWalker::Step::kDamaged) {
-      code = ErrNotDirectory;
-      return std::nullopt;
-    }
-    records.emplace_back(data.begin() + static_cast<std::ptrdiff_t>(record.offset),
-                         data.begin() + static_cast<std::ptrdiff_t>(record.offset + 2 + record.size));
-    int order = CompareNames(record.name, entry.name);
-    if (order == 0 && !entered) {
-      if (!AddVersion(records.back(), record, data, entry, code)) return std::nullopt;
-      entered = true;
-    } else if (order > 0 && !insert_at) {
-      insert_at = records.size() - 1;
-    }
-  }
+  bool walked =
+      VisitRecords(data, size, code, [&](const DirectoryRecord& record, std::vector<std::uint8_t> raw) {
+        records.push_back(std::move(raw));
+        int order = CompareNames(record.name, entry.name);
+        if (order == 0 && !entered) {
+          if (!AddVersion(records.back(), record, data, entry, code)) return false;
+          entered = true;
+        } else if (order > 0 && !insert_at) {
+          insert_at = records.size() - 1;
+        }
+        return true;
+      });
+  if (!walked) return std::nullopt;
   if (!entered)
     records.insert(records.begin() + static_cast<std::ptrdiff_t>(insert_at.value_or(records.size())),
                    NewRecord(entry));
@@ -161,32 +175,24 @@ std::optional<PackedDirectory> RemoveDirectoryEntry(std::span<const std::uint8_t
                                                     const DirectoryEntryToAdd& entry, int& code) {
   std::vector<std::vector<std::uint8_t>> records;
   bool removed = false;
-  RecordWalker walker(data, size, 0);
-  for (;;) {
-    DirectoryRecord record;
-    RecordWalker::Step step = walker.Next(record);
-    if (step == RecordWalker::Step::kEnd) break;
-    if (step == RecordWalker::Step::kDamaged) {
-      code = ErrNotDirectory;
-      return std::nullopt;
-    }
-    std::vector<std::uint8_t> raw(
-        data.begin() + static_cast<std::ptrdiff_t>(record.offset),
-        data.begin() + static_cast<std::ptrdiff_t>(record.offset + 2 + record.size));
-    if (!removed && CompareNames(record.name, entry.name) == 0) {
-      for (std::uint32_t i = 0; i < record.entry_count; ++i) {
-        if (record.Version(data, i) != entry.version || !(record.Id(data, i) == entry.id)) continue;
-        removed = true;
-        auto at = static_cast<std::ptrdiff_t>(record.entries_offset - record.offset + kEntrySize * i);
-        raw.erase(raw.begin() + at, raw.begin() + at + static_cast<std::ptrdiff_t>(kEntrySize));
-        PutU16(raw, rec::kSize, static_cast<std::uint16_t>(raw.size() - 2));
-        break;
-      }
-      // A record whose only entry went is dropped whole.
-      if (removed && record.entry_count == 1) continue;
-    }
-    records.push_back(std::move(raw));
-  }
+  bool walked =
+      VisitRecords(data, size, code, [&](const DirectoryRecord& record, std::vector<std::uint8_t> raw) {
+        if (!removed && CompareNames(record.name, entry.name) == 0) {
+          for (std::uint32_t i = 0; i < record.entry_count; ++i) {
+            if (record.Version(data, i) != entry.version || !(record.Id(data, i) == entry.id)) continue;
+            removed = true;
+            auto at = static_cast<std::ptrdiff_t>(record.entries_offset - record.offset + kEntrySize * i);
+            raw.erase(raw.begin() + at, raw.begin() + at + static_cast<std::ptrdiff_t>(kEntrySize));
+            PutU16(raw, rec::kSize, static_cast<std::uint16_t>(raw.size() - 2));
+            break;
+          }
+          // A record whose only entry went is dropped whole.
+          if (removed && record.entry_count == 1) return true;
+        }
+        records.push_back(std::move(raw));
+        return true;
+      });
+  if (!walked) return std::nullopt;
   if (!removed) {
     code = ErrFileNotFound;
     return std::nullopt;
